@@ -1,0 +1,191 @@
+#include "settings/QuotedFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <cmath>
+
+namespace zelq {
+
+QString formatNumber(double value)
+{
+    if (value == 0)
+        return QStringLiteral("0"); // also for -0
+    return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+std::optional<double> parseNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+QString decodeFileText(const QByteArray& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QStringList splitQuotedLine(const QString& line)
+{
+    QStringList fields;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (true) {
+        while (i < n && (line[i] == QLatin1Char(' ') || line[i] == QLatin1Char('\t')))
+            ++i;
+        QString field;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            const qsizetype close = line.indexOf(QLatin1Char('"'), i + 1);
+            const qsizetype end = close < 0 ? n : close;
+            field = line.mid(i + 1, end - i - 1);
+            i = close < 0 ? n : close + 1;
+            // anything after the closing quote up to the comma is dropped
+            const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+            i = comma < 0 ? n : comma;
+        } else {
+            const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+            const qsizetype end = comma < 0 ? n : comma;
+            field = line.mid(i, end - i).trimmed();
+            i = end;
+        }
+        fields << field;
+        if (i >= n)
+            break;
+        ++i; // the comma
+    }
+    return fields;
+}
+
+QuotedReader::QuotedReader(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = f.errorString();
+        return;
+    }
+    setText(decodeFileText(f.readAll()));
+    opened = true;
+}
+
+QuotedReader QuotedReader::fromText(const QString& text)
+{
+    QuotedReader r;
+    r.setText(text);
+    r.opened = true;
+    return r;
+}
+
+void QuotedReader::setText(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    lines = t.split(QLatin1Char('\n'));
+    // the line break after the last line does not start another line;
+    // blank lines at the end of a file carry no values
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+}
+
+std::optional<QStringList> QuotedReader::nextRecord()
+{
+    pending.clear();
+    if (line >= lines.size())
+        return std::nullopt;
+    return splitQuotedLine(lines.at(line++));
+}
+
+std::optional<QString> QuotedReader::nextField()
+{
+    if (pending.isEmpty()) {
+        if (line >= lines.size())
+            return std::nullopt;
+        pending = splitQuotedLine(lines.at(line++));
+    }
+    return pending.takeFirst();
+}
+
+QStringList QuotedReader::allFields()
+{
+    QStringList all;
+    while (auto f = nextField())
+        all << *f;
+    return all;
+}
+
+static const QLatin1String crlf("\r\n");
+
+QuotedWriter& QuotedWriter::text(const QString& value)
+{
+    buffer += QLatin1Char('"') + value + QLatin1Char('"') + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::number(double value)
+{
+    buffer += formatNumber(value) + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::record(const QVariantList& fields)
+{
+    QStringList parts;
+    for (const QVariant& f : fields) {
+        if (f.typeId() == QMetaType::QString)
+            parts << QLatin1Char('"') + f.toString() + QLatin1Char('"');
+        else
+            parts << formatNumber(f.toDouble());
+    }
+    buffer += parts.join(QLatin1Char(',')) + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::printText(const QString& value)
+{
+    buffer += value + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::printNumber(double value)
+{
+    const QString digits = formatNumber(std::fabs(value));
+    buffer += (value < 0 ? QLatin1Char('-') : QLatin1Char(' ')) + digits + QLatin1Char(' ') + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::rawLine(const QString& line)
+{
+    buffer += line + crlf;
+    return *this;
+}
+
+bool QuotedWriter::save(const QString& path, QString* errorText) const
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    f.write(buffer.toUtf8());
+    if (!f.commit()) {
+        if (errorText)
+            *errorText = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace zelq
