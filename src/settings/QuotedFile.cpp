@@ -19,8 +19,11 @@ std::optional<double> parseNumber(const QString& text)
     const QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
+    // "1,000" is no number here: the comma separates fields
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double v = QLocale::c().toDouble(t, &ok);
+    const double v = c.toDouble(t, &ok);
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
@@ -127,9 +130,22 @@ QStringList QuotedReader::allFields()
 
 static const QLatin1String crlf("\r\n");
 
+// A quoted field ends at the next quote and a value at the line end, so a
+// quote or line break inside text would shift every value after it: quotes
+// become apostrophes, line breaks blanks.
+static QString quoted(const QString& value)
+{
+    QString v = value;
+    v.replace(QLatin1Char('"'), QLatin1Char('\''));
+    v.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    v.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    v.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QLatin1Char('"') + v + QLatin1Char('"');
+}
+
 QuotedWriter& QuotedWriter::text(const QString& value)
 {
-    buffer += QLatin1Char('"') + value + QLatin1Char('"') + crlf;
+    buffer += quoted(value) + crlf;
     return *this;
 }
 
@@ -144,7 +160,7 @@ QuotedWriter& QuotedWriter::record(const QVariantList& fields)
     QStringList parts;
     for (const QVariant& f : fields) {
         if (f.typeId() == QMetaType::QString)
-            parts << QLatin1Char('"') + f.toString() + QLatin1Char('"');
+            parts << quoted(f.toString());
         else
             parts << formatNumber(f.toDouble());
     }
