@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <charconv>
 #include <cmath>
 
 namespace zelq {
@@ -12,6 +13,15 @@ QString formatNumber(double value)
     if (value == 0)
         return QStringLiteral("0"); // also for -0
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
+}
+
+QString formatSingle(float value)
+{
+    if (value == 0 || !std::isfinite(value))
+        return QStringLiteral("0");
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    return QString::fromLatin1(buf, r.ptr - buf);
 }
 
 std::optional<double> parseNumber(const QString& text)
@@ -152,6 +162,12 @@ QuotedWriter& QuotedWriter::text(const QString& value)
 QuotedWriter& QuotedWriter::number(double value)
 {
     buffer += formatNumber(value) + crlf;
+    return *this;
+}
+
+QuotedWriter& QuotedWriter::single(float value)
+{
+    buffer += formatSingle(value) + crlf;
     return *this;
 }
 

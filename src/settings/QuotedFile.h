@@ -24,6 +24,10 @@ namespace zelq {
 // 0.5, 72.7, -3.5, 60000.
 QString formatNumber(double value);
 
+// The same for a single-precision value (positions are kept as floats):
+// 72.7272f gives 72.7272, not the digits of its double expansion.
+QString formatSingle(float value);
+
 // Reads a whole number text as a double; nullopt unless the entire trimmed
 // text is a number in C locale.
 std::optional<double> parseNumber(const QString& text);
@@ -67,6 +71,7 @@ public:
     // write style, one value per line
     QuotedWriter& text(const QString& value);
     QuotedWriter& number(double value);
+    QuotedWriter& single(float value);
     // write style, several fields on one line: strings quoted, numbers bare
     QuotedWriter& record(const QVariantList& fields);
     // print style

@@ -1,0 +1,152 @@
+#include "log/LogSession.h"
+
+#include "core/OperatorDialogs.h"
+
+namespace zelq {
+
+namespace {
+
+const QLatin1String crlf("\r\n");
+
+void call(const std::function<void()>& f)
+{
+    if (f)
+        f();
+}
+
+} // namespace
+
+QString connectFailureText(const QString& detail)
+{
+    QStringList lines{
+        QStringLiteral("Unable to find your log file (ZELQLog.MDB).  Please very the location of the log file and try again."),
+        QString(),
+        QStringLiteral("Please check that:"),
+        QString(),
+        QStringLiteral("1. The path of the log file, or the address of the log server, is entered correctly."),
+        QStringLiteral("2. Your network is up, and so is the log server or the computer that holds the log file."),
+        QStringLiteral("3. The file is a ZELQ log.  \"New Log File...\" in the station setup makes a new, empty one."),
+        QString(),
+        QStringLiteral("A log shared by positions on several computers belongs on the log server: "
+                       "enter its address as postgresql://host/dbname at every position.")};
+    if (!detail.isEmpty())
+        lines << QString() << QStringLiteral("Reason: ") + detail;
+    return lines.join(crlf);
+}
+
+LogSession::LogSession(LogStore& store, OperatorDialogs& dialogs)
+    : logStore(store), dialogs(dialogs)
+{
+}
+
+bool LogSession::connectLog(const QString& logPath, const QString& installFolder)
+{
+    if (!logStore.connect(logPath, installFolder)) {
+        dialogs.message(QStringLiteral("File, Network or Install Error."),
+                        connectFailureText(logStore.errorString()), {DialogButton::Ok},
+                        DialogIcon::Critical);
+        return false;
+    }
+    if (!warnedNetworkFileSystem && logStore.onNetworkFileSystem()) {
+        warnedNetworkFileSystem = true;
+        dialogs.message(
+            QStringLiteral("Log File on a Network Drive"),
+            QStringLiteral("The log file %1 lies on a network drive.  File locking across the network "
+                           "cannot be trusted, and contacts logged at the same moment by two "
+                           "computers can be lost.")
+                    .arg(logStore.address().display())
+                + crlf + crlf
+                + QStringLiteral("Positions on several computers should share the log through the "
+                                 "log server (postgresql://host/dbname) instead."),
+            {DialogButton::Ok}, DialogIcon::Warning);
+    }
+    return true;
+}
+
+bool LogSession::mnuOpen2()
+{
+    auto rows = logStore.selectAllOrdered();
+    if (!rows)
+        return false;
+    MultiplierRecords rebuilt;
+    for (const Contact& c : *rows)
+        rebuilt.addContact(c);
+    contacts.assign(std::move(*rows));
+    records = rebuilt;
+    knownRows = contacts.count();
+    return true;
+}
+
+bool LogSession::WorkList()
+{
+    pending = false;
+    if (!mnuOpen2()) {
+        if (startingUp) {
+            dialogs.message(QStringLiteral("File Error"), QStringLiteral("Error opening file."),
+                            {DialogButton::Ok}, DialogIcon::Critical);
+            call(onFatalLoadError);
+            return false;
+        }
+        // Keep showing what we had; the next poll tries again.
+        pending = true;
+        if (onStatus)
+            onStatus(QStringLiteral("Unable to reload the log - Network Error"));
+        return false;
+    }
+    for (const auto& step : reloadSteps)
+        step();
+    return true;
+}
+
+void LogSession::AskContinueLog()
+{
+    if (dialogs.askYesNo(QStringLiteral("Open existing log?"),
+                         QStringLiteral("Do you want to continue an existing contest? (Yes opens your "
+                                        "existing log, No erases any existing log and starts a new log.)")))
+        WorkList();
+    else
+        StartNewLog();
+}
+
+void LogSession::StartNewLog()
+{
+    const auto answer = dialogs.inputText(
+        QStringLiteral("WARNING - Your existing log file will be ERASED!"),
+        QStringLiteral("Are you sure that you want to start a new log file?  This function will "
+                       "ERASE the existing log file!")
+            + crlf + crlf + QStringLiteral("To verify that you want to start a new log file, please type: YES"),
+        QString());
+    if (answer && answer->toUpper() == QLatin1String("YES")) {
+        if (logStore.eraseAll()) {
+            call(resetOperatingTime);
+            contacts.clear();
+            call(savePreferences);
+        } else {
+            dialogs.message(QStringLiteral("Network Error"),
+                            QStringLiteral("Unable to erase the log - Network Error") + crlf + crlf
+                                + logStore.errorString(),
+                            {DialogButton::Ok}, DialogIcon::Critical);
+        }
+    }
+    call(showOperatingTime);
+    WorkList();
+}
+
+bool LogSession::insertContact(const Contact& c)
+{
+    if (!logStore.insert(c))
+        return false;
+    contacts.append(c);
+    knownRows += 1;
+    return true;
+}
+
+std::optional<bool> LogSession::logChangedElsewhere()
+{
+    const auto n = logStore.rowCount();
+    if (!n)
+        return std::nullopt;
+    return *n != knownRows;
+}
+
+} // namespace zelq
