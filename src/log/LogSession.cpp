@@ -25,7 +25,7 @@ QString connectFailureText(const QString& detail)
         QString(),
         QStringLiteral("1. The path of the log file, or the address of the log server, is entered correctly."),
         QStringLiteral("2. Your network is up, and so is the log server or the computer that holds the log file."),
-        QStringLiteral("3. The file is a ZELQ log.  \"New Log File...\" in the station setup makes a new, empty one."),
+        QStringLiteral("3. The file is a ZELQ log.  \"New Log File\u2026\" in the station setup makes a new, empty one."),
         QString(),
         QStringLiteral("A log shared by positions on several computers belongs on the log server: "
                        "enter its address as postgresql://host/dbname at every position.")};
@@ -39,9 +39,11 @@ LogSession::LogSession(LogStore& store, OperatorDialogs& dialogs)
 {
 }
 
-bool LogSession::connectLog(const QString& logPath, const QString& installFolder)
+bool LogSession::connectLog(const QString& logPath, const QString& installFolder,
+                            const std::function<void()>& beforeReport)
 {
     if (!logStore.connect(logPath, installFolder)) {
+        call(beforeReport);
         dialogs.message(QStringLiteral("File, Network or Install Error."),
                         connectFailureText(logStore.errorString()), {DialogButton::Ok},
                         DialogIcon::Critical);

@@ -22,7 +22,10 @@ public:
     // Connects to the log at `logPath`. On failure the operator is told
     // what to check; an SQLite log on a network file system is warned about
     // once per run.
-    bool connectLog(const QString& logPath, const QString& installFolder);
+    // `beforeReport` runs before the failure is shown (the setup window
+    // beeps and shows its Cancel and Help buttons).
+    bool connectLog(const QString& logPath, const QString& installFolder,
+                    const std::function<void()>& beforeReport = {});
 
     // Loads the whole table into the cache and rebuilds the per-band
     // records. On failure the cache and records stay as they were.

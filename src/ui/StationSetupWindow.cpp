@@ -331,12 +331,13 @@ void StationSetupWindow::onDone()
     // to write it must not keep the station off the log.
     publishSharedIdentity(shared, f);
 
-    if (!session.connectLog(f.logPath.trimmed(), installFolder)) {
+    const bool connected = session.connectLog(f.logPath.trimmed(), installFolder, [this] {
         beeper.beep();
         command3->show();
         command4->show();
+    });
+    if (!connected)
         return;
-    }
     currentMode = f.mode;
     copyToPreferences(f, prefs);
     accept();
