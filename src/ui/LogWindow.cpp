@@ -81,6 +81,8 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
 
     app.session.addReloadStep([this] { paintGridForReload(); });
     app.session.onStatus = [this](const QString& text) { setStatus(text); };
+    app.session.resetOperatingTime = [this] { app.prefs.operatingSeconds = 0; };
+    app.session.savePreferences = [this] { app.SavePref(); };
 
     timer2 = new QTimer(this);
     timer2->setObjectName(QStringLiteral("Timer2"));

@@ -15,12 +15,28 @@ double layoutScale(int percent, int screenWidth)
 
 void scaleFont(QWidget* window, double scale)
 {
-    QFont f = QApplication::font();
-    if (f.pointSizeF() > 0)
-        f.setPointSizeF(f.pointSizeF() * scale);
-    else
-        f.setPixelSize(std::max(8, int(f.pixelSize() * scale)));
-    window->setFont(f);
+    // Widgets that chose a font of their own (the entry fields, the band)
+    // keep their proportions: they scale by the change, as the window does.
+    const char* const key = "zelqFontScale";
+    const QVariant previous = window->property(key);
+    const double ratio = scale / (previous.isValid() ? previous.toDouble() : 1.0);
+    window->setProperty(key, scale);
+
+    const auto scaled = [](QFont f, double by) {
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * by);
+        else if (f.pixelSize() > 0)
+            f.setPixelSize(std::max(8, int(f.pixelSize() * by)));
+        return f;
+    };
+    const QList<QWidget*> own = window->findChildren<QWidget*>();
+    QList<QFont> ownFonts;
+    for (QWidget* w : own)
+        ownFonts << w->font();
+    window->setFont(scaled(QApplication::font(), scale));
+    for (qsizetype i = 0; i < own.size(); ++i)
+        if (own[i]->testAttribute(Qt::WA_SetFont))
+            own[i]->setFont(scaled(ownFonts[i], ratio));
 }
 
 void showAtFormSize(QWidget* window, int percent, bool taskbarVisible)
