@@ -2,9 +2,13 @@
 // The in-memory copy of the whole log that every display reads. Row
 // numbers are 1-based (the "Rec#" of the contact list): loaded rows in
 // chronological order, then this position's own contacts as logged.
+// The rows of each band are indexed too, so that the per-keystroke partial
+// duplicate check walks one band, not the whole log.
 
+#include "log/Bands.h"
 #include "log/Contact.h"
 
+#include <array>
 #include <vector>
 
 namespace zelq {
@@ -13,14 +17,20 @@ class ContactCache {
 public:
     int count() const { return int(rows.size()); }
     const Contact& row(int index) const { return rows[size_t(index - 1)]; }
-    Contact& row(int index) { return rows[size_t(index - 1)]; }
-    void append(Contact c) { rows.push_back(std::move(c)); }
-    void clear() { rows.clear(); }
-    void assign(std::vector<Contact> all) { rows = std::move(all); }
+    void append(Contact c);
+    void clear();
+    void assign(std::vector<Contact> all);
     const std::vector<Contact>& all() const { return rows; }
 
+    // Row numbers (ascending) of the rows on band index 1..7; index 0 holds
+    // rows whose band is none of the seven.
+    const std::vector<int>& rowsOnBand(int band) const;
+
 private:
+    void indexRow(int rowNumber);
+
     std::vector<Contact> rows;
+    std::array<std::vector<int>, BandCount + 1> byBand;
 };
 
 } // namespace zelq

@@ -1,12 +1,12 @@
 #include "ui/LogWindow.h"
 
 #include "core/Clock.h"
-#include "log/CountryLookup.h"
-#include "log/SectionRules.h"
+#include "log/ContactEntry.h"
 #include "settings/AppearanceCommands.h"
 #include "ui/AppContext.h"
 #include "ui/ClockDisplay.h"
 #include "ui/ColoursWindow.h"
+#include "ui/EntryPanel.h"
 #include "ui/HelpWindow.h"
 #include "ui/SectionGrid.h"
 #include "ui/SetupCommand.h"
@@ -60,13 +60,6 @@ void scaleFontOf(QWidget* w, double factor, bool bold = false)
     w->setFont(f);
 }
 
-void setBackground(QLabel* l, const QColor& c)
-{
-    QPalette p = l->palette();
-    p.setColor(QPalette::Window, c);
-    l->setPalette(p);
-    l->setAutoFillBackground(true);
-}
 
 } // namespace
 
@@ -76,6 +69,12 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("ZELQ Logger " ZELQ_VERSION));
     menus.build(menuBar());
     buildLayout();
+    entry = std::make_unique<ContactEntry>(app.session, app.prefs, app.prefixes, app.dialogs,
+                                           app.beeper, app.clock, *panel);
+    entry->savePreferences = [this] { app.SavePref(); };
+    panel->attach(entry.get());
+    // Windows reached by Ctrl+letter join this table as they are built.
+    panel->ctrlShortcut = [](int) { return false; };
     setup = new SetupCommand(app, this);
     connectMenu();
 
@@ -91,10 +90,9 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     timer2->start();
     Timer2_Timer();
 
-    label3->hide();
     setStatus(StartupPrompt);
     grid->paintAll(fromStored(app.prefs.remainingColour));
-    txtCall->setFocus();
+    focusCall();
 }
 
 LogWindow::~LogWindow() = default;
@@ -134,69 +132,8 @@ void LogWindow::buildLayout()
     top->addWidget(label16);
     outer->addLayout(top);
 
-    // The entry: call, name, S/P/C, then what the call resolved to.
-    auto* entryBox = new QGroupBox(central);
-    auto* entry = new QGridLayout(entryBox);
-    txtCall = new QLineEdit(entryBox);
-    txtCall->setObjectName(QStringLiteral("txtCall"));
-    txtRSTR = new QLineEdit(entryBox);
-    txtRSTR->setObjectName(QStringLiteral("txtRSTR"));
-    txtCntry = new QLineEdit(entryBox);
-    txtCntry->setObjectName(QStringLiteral("txtCntry"));
-    txtCntry->setToolTip(QStringLiteral("State / Province / Country"));
-    for (QLineEdit* e : {txtCall, txtRSTR, txtCntry}) {
-        scaleFontOf(e, 1.6, true);
-        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 9);
-    }
-    label19 = value("Label19", entryBox, 3);
-    label22 = value("Label22", entryBox, 4);
-    label23 = value("Label23", entryBox, 5);
-    label3 = new QLabel(QStringLiteral("New"), entryBox);
-    label3->setObjectName(QStringLiteral("Label3"));
-    scaleFontOf(label3, 1.3, true);
-    label3->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
-    entry->addWidget(heading(QStringLiteral("Call"), entryBox), 0, 0);
-    entry->addWidget(heading(QStringLiteral("Name"), entryBox), 0, 1);
-    entry->addWidget(heading(QStringLiteral("St / Prov / Coun"), entryBox), 0, 2);
-    entry->addWidget(heading(QStringLiteral("Continent"), entryBox), 0, 3);
-    entry->addWidget(heading(QStringLiteral("Bearing"), entryBox), 0, 4);
-    entry->addWidget(heading(QStringLiteral("Miles"), entryBox), 0, 5);
-    entry->addWidget(txtCall, 1, 0);
-    entry->addWidget(txtRSTR, 1, 1);
-    entry->addWidget(txtCntry, 1, 2);
-    entry->addWidget(label19, 1, 3);
-    entry->addWidget(label22, 1, 4);
-    entry->addWidget(label23, 1, 5);
-    entry->addWidget(label3, 1, 6);
-    entry->setColumnStretch(0, 3);
-    entry->setColumnStretch(1, 3);
-    entry->setColumnStretch(2, 3);
-    outer->addWidget(entryBox);
-    setTabOrder(txtCall, txtRSTR);
-    setTabOrder(txtRSTR, txtCntry);
-    setTabOrder(txtCntry, txtCall);
-
-    // Status and partial duplicates.
-    lblDialog = new QLabel(central);
-    lblDialog->setObjectName(QStringLiteral("lblDialog"));
-    lblDialog->setMinimumHeight(lblDialog->fontMetrics().height() * 2);
-    scaleFontOf(lblDialog, 1.2, true);
-    setBackground(lblDialog, QColor(0, 192, 192));
-    lblDialog->setIndent(6);
-    outer->addWidget(lblDialog);
-    lblDupe = new QLabel(central);
-    lblDupe->setObjectName(QStringLiteral("lblDupe"));
-    lblDupe->setMinimumHeight(lblDupe->fontMetrics().height() * 2);
-    lblDupe->setWordWrap(true);
-    outer->addWidget(lblDupe);
-
-    auto* buttons = new QHBoxLayout;
-    cmdClear = new QPushButton(QStringLiteral("&Clear"), central);
-    cmdClear->setObjectName(QStringLiteral("cmdClear"));
-    cmdClear->setFocusPolicy(Qt::NoFocus);
-    buttons->addWidget(cmdClear);
-    buttons->addStretch(1);
-    outer->addLayout(buttons);
+    panel = new EntryPanel(central);
+    outer->addWidget(panel);
 
     auto* gridBox = new QGroupBox(QStringLiteral("Multipliers"), central);
     auto* gridLayout = new QVBoxLayout(gridBox);
@@ -207,17 +144,17 @@ void LogWindow::buildLayout()
 
     setCentralWidget(central);
 
-    connect(txtCall, &QLineEdit::textChanged, this, &LogWindow::txtCall_Change);
-    connect(txtCntry, &QLineEdit::textChanged, this, &LogWindow::txtCntry_Change);
-    connect(cmdClear, &QPushButton::clicked, this, &LogWindow::cmdClear_Click);
 }
 
 void LogWindow::connectMenu()
 {
     connect(menus.mnuNew, &QAction::triggered, this, [this] { app.session.StartNewLog(); });
-    connect(menus.mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(menus.mnuExit, &QAction::triggered, this, &LogWindow::mnuExit_Click);
+    menus.mnuPostContest->setEnabled(true);
+    menus.mnuPostContest->setCheckable(true);
+    connect(menus.mnuPostContest, &QAction::triggered, this, &LogWindow::mnuPostContest_Click);
     connect(menus.mnuSetup, &QAction::triggered, this, &LogWindow::mnuSetup_Click);
-    connect(menus.mnuClear, &QAction::triggered, this, &LogWindow::cmdClear_Click);
+    connect(menus.mnuClear, &QAction::triggered, this, [this] { entry->cmdClear_Click(); });
     connect(menus.mnuHelp, &QAction::triggered, this, &LogWindow::mnuHelp_Click);
     connect(menus.mnuColors, &QAction::triggered, this, &LogWindow::mnuColors_Click);
     connect(menus.mnuFormSize, &QAction::triggered, this, [this] {
@@ -258,37 +195,44 @@ void LogWindow::refreshStationLabels()
 
 void LogWindow::setStatus(const QString& text)
 {
-    lblDialog->setText(text);
+    panel->setStatus(text, StatusColour::Normal);
 }
 
 void LogWindow::focusCall()
 {
     activateWindow();
-    txtCall->setFocus();
+    panel->focus(EntryField::Call);
 }
 
 void LogWindow::mnuBandChoose(const QString& band)
 {
     app.prefs.band = band;
     showBand(band);
-    if (!txtCall->text().isEmpty())
-        txtCntry_Change();
+    if (!panel->text(EntryField::Call).isEmpty())
+        entry->spcChanged();
     app.SavePref();
     app.session.WorkList();
     focusCall();
 }
 
-void LogWindow::cmdClear_Click()
+void LogWindow::mnuPostContest_Click()
 {
-    txtCntry->clear();
-    txtCall->clear();
-    txtRSTR->clear();
-    lblDupe->clear();
-    lblDialog->clear();
-    label19->clear();
-    label22->clear();
-    label23->clear();
+    const bool on = !panel->postContestMode();
+    panel->setPostContestMode(on);
+    menus.mnuPostContest->setChecked(on);
     focusCall();
+}
+
+void LogWindow::logOffAtExit()
+{
+    // the running operating time is kept; the Time Off message is not needed
+    if (entry->loggedOn())
+        app.prefs.operatingSeconds = entry->runningOperatingSeconds();
+}
+
+void LogWindow::mnuExit_Click()
+{
+    close();
 }
 
 void LogWindow::mnuColors_Click()
@@ -324,34 +268,9 @@ void LogWindow::Timer2_Timer()
     label16->setText(t.ampm);
 }
 
-void LogWindow::txtCall_Change()
-{
-    QString spc = txtCntry->text();
-    QString continent = label19->text();
-    QString bearing = label22->text();
-    QString miles = label23->text();
-    const CountryLookupResult r = LookupCallCountry(
-        app.prefixes, txtCall->text(), spc,
-        {double(app.prefs.latitude), double(app.prefs.longitude)});
-    r.applyTo(spc, continent, bearing, miles);
-    label19->setText(continent);
-    label22->setText(bearing);
-    label23->setText(miles);
-    if (spc != txtCntry->text())
-        txtCntry->setText(spc);
-    if (r.selectSpc)
-        txtCntry->selectAll();
-}
-
-void LogWindow::txtCntry_Change()
-{
-    const int band = bandIndex(app.prefs.band);
-    label3->setVisible(newCountryIndicator(txtCntry->text(), label19->text(),
-                                           app.session.multipliers().countries.countries(band)));
-}
-
 void LogWindow::closeEvent(QCloseEvent* event)
 {
+    logOffAtExit();
     if (app.prefsLoaded)
         app.SavePref();
     event->accept();

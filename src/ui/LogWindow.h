@@ -6,6 +6,7 @@
 #include "ui/LogWindowMenu.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -15,6 +16,8 @@ class QTimer;
 namespace zelq {
 
 class AppContext;
+class ContactEntry;
+class EntryPanel;
 class SectionGrid;
 class SetupCommand;
 
@@ -36,9 +39,13 @@ public:
     void setStatus(const QString& text);
     void focusCall();
 
+    ContactEntry& contactEntry() { return *entry; }
+    EntryPanel& entryPanel() { return *panel; }
+
     // Menu commands.
     void mnuBandChoose(const QString& band);
-    void cmdClear_Click();
+    void mnuPostContest_Click();
+    void mnuExit_Click();
     void mnuColors_Click();
     void mnuHelp_Click();
     void mnuSetup_Click();
@@ -56,23 +63,15 @@ private:
     void connectMenu();
     void paintGridForReload();
     void Timer2_Timer();
-    void txtCall_Change();
-    void txtCntry_Change();
+    void logOffAtExit();
 
     AppContext& app;
     LogWindowMenu menus;
     SetupCommand* setup = nullptr;
     QTimer* timer2 = nullptr;
 
-    QLineEdit* txtCall = nullptr;
-    QLineEdit* txtRSTR = nullptr;
-    QLineEdit* txtCntry = nullptr;
-    QLabel* label19 = nullptr; // continent
-    QLabel* label22 = nullptr; // bearing
-    QLabel* label23 = nullptr; // miles
-    QLabel* label3 = nullptr;  // "New"
-    QLabel* lblDialog = nullptr;
-    QLabel* lblDupe = nullptr;
+    EntryPanel* panel = nullptr;
+    std::unique_ptr<ContactEntry> entry;
     QLabel* label24 = nullptr; // band
     QLabel* lblOwnCall = nullptr;
     QLabel* lblOwnSpc = nullptr;
@@ -80,7 +79,6 @@ private:
     QLabel* lblutctime = nullptr;
     QLabel* lblCurTime = nullptr;
     QLabel* label16 = nullptr;
-    QPushButton* cmdClear = nullptr;
     SectionGrid* grid = nullptr;
 };
 

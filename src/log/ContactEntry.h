@@ -1,0 +1,108 @@
+#pragma once
+// Contact entry: what every key in the log window's fields does, the
+// duplicate checks, Time On/Off, and logging a contact (Mains). It works on
+// the window through EntryView and on the log through LogSession, so tests
+// and the window drive the same logic.
+
+#include "log/Contact.h"
+#include "log/EntryView.h"
+
+#include <QDateTime>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zelq {
+
+class Beeper;
+class Clock;
+class LogSession;
+class OperatorDialogs;
+class PrefixTable;
+struct Preferences;
+
+// Key filters shared by the entry fields of several windows.
+QChar Capital(QChar c);                 // a..z → A..Z
+std::optional<QChar> number(QChar c);   // digits and Backspace only
+
+// The S/P/C a Canadian call implies ("VE3" → "ON"), or empty.
+QString canadianSectionForCall(const QString& call);
+
+inline const QString TimeOnPrompt = QStringLiteral("Click Log \"Time On\"!");
+inline const QString NotLoggedMessage =
+    QStringLiteral("Contact NOT logged - the log cannot be reached.  Press Enter to try again.");
+
+class ContactEntry {
+public:
+    ContactEntry(LogSession& session, Preferences& prefs, const PrefixTable& prefixes,
+                 OperatorDialogs& dialogs, Beeper& beeper, const Clock& clock, EntryView& view);
+
+    // A character typed into a field, after the window's own filter.
+    // Returns the character to enter (case rules applied) or nullopt when
+    // the key is used up here. Backspace is returned as is.
+    std::optional<QChar> callKey(QChar c);
+    std::optional<QChar> nameKey(QChar c);
+    // `caret`: where typing goes (the start of a selection).
+    std::optional<QChar> spcKey(QChar c, int caret);
+    std::optional<QChar> postDateKey(QChar c);
+    std::optional<QChar> postTimeKey(QChar c);
+
+    // Quotes never reach a field: they would break the log's statements.
+    static bool windowAccepts(QChar c);
+
+    void callChanged();
+    void spcChanged();
+    void callFocusIn();
+    void callFocusOut();
+    void postDateFocusIn();
+
+    void Mains();
+    void DupCheck();
+    void PartialDupCheck(QChar c);
+    void cmdLogOn_Click();
+    void cmdClear_Click();
+    void cmdDup_Click();
+    void clearPartialLine() { view.setPartialLine(QString()); }
+
+    // The hold after a duplicate: keys typed in the call field wait until
+    // three seconds have passed since the duplicate was found.
+    bool duplicateFlag() const { return dupFlag; }
+    qint64 holdRemainingMs() const;
+    void endHold() { dupFlag = false; }
+
+    bool loggedOn() const { return isLoggedOn; }
+    bool partialDisplay() const { return partialOn; }
+    double runningOperatingSeconds() const;
+
+    // Steps that follow a logged contact (list, score, statistics) and the
+    // preferences save: plugged in by the parts that own them.
+    std::vector<std::function<void()>> afterLogged;
+    std::function<void()> savePreferences;
+    std::function<void()> onLoggedOff;
+
+private:
+    void frmcmp();
+    bool sectionInvalid();
+    void clearEntry();
+    Contact contactFromFields(const QDateTime& utc) const;
+    void countMultipliers(const Contact& c, bool newCountry);
+    QDateTime utcNow() const;
+
+    LogSession& session;
+    Preferences& prefs;
+    const PrefixTable& prefixes;
+    OperatorDialogs& dialogs;
+    Beeper& beeper;
+    const Clock& clock;
+    EntryView& view;
+
+    bool isLoggedOn = false;
+    QDateTime timeOn;
+    bool partialOn = true;
+    bool dupFlag = false;
+    qint64 dupTimeMs = 0;
+    bool entryIncomplete = false;
+    bool busy = false; // inside Mains or DupCheck: focus changes do not check again
+};
+
+} // namespace zelq

@@ -1,0 +1,19 @@
+#pragma once
+// Dates and times the operator types (post-contest entry, the edit window).
+// Dates: yyyy/m/d, yyyy-m-d, m/d/yyyy and m/d/yy (month first); times:
+// h:mm, hh:mm and hh:mm:ss. Nothing else, whatever the system locale.
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+namespace zelq {
+
+std::optional<QDate> parseTypedDate(const QString& text);
+std::optional<QTime> parseTypedTime(const QString& text);
+
+// "123" → "1:23", "1234" → "12:34"; anything else unchanged.
+QString insertTimeColon(const QString& text);
+
+} // namespace zelq
