@@ -212,6 +212,8 @@ void ContactEntry::spcChanged()
 
 void ContactEntry::callFocusIn()
 {
+    if (onCallFocusIn)
+        onCallFocusIn();
     if (view.text(EntryField::Call).isEmpty() && session.reloadPending())
         session.WorkList();
 }
@@ -354,6 +356,12 @@ double ContactEntry::runningOperatingSeconds() const
     if (!isLoggedOn)
         return prefs.operatingSeconds;
     return std::fabs(double(timeOn.secsTo(clock.localNow())) + prefs.operatingSeconds);
+}
+
+void ContactEntry::restartOperatingTime()
+{
+    if (isLoggedOn)
+        timeOn = clock.localNow();
 }
 
 void ContactEntry::cmdLogOn_Click()

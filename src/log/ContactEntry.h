@@ -73,12 +73,17 @@ public:
     bool loggedOn() const { return isLoggedOn; }
     bool partialDisplay() const { return partialOn; }
     double runningOperatingSeconds() const;
+    // A new log starts the running operating time from now.
+    void restartOperatingTime();
 
     // Steps that follow a logged contact (list, score, statistics) and the
     // preferences save: plugged in by the parts that own them.
     std::vector<std::function<void()>> afterLogged;
     std::function<void()> savePreferences;
     std::function<void()> onLoggedOff;
+    // The call field got the focus (the window hides the edit buttons and
+    // restarts the poll timer).
+    std::function<void()> onCallFocusIn;
 
 private:
     void frmcmp();

@@ -55,6 +55,8 @@ public:
     const MultiplierRecords& multipliers() const { return records; }
     MultiplierRecords& multipliers() { return records; }
     double knownRowCount() const { return knownRows; }
+    // The poll takes the table's count as known when it sees a change.
+    void setKnownRowCount(double n) { knownRows = n; }
     bool reloadPending() const { return pending; }
     void setReloadPending(bool p) { pending = p; }
 

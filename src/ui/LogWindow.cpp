@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "log/ContactEntry.h"
+#include "score/OperatingTime.h"
 #include "settings/AppearanceCommands.h"
 #include "ui/AppContext.h"
 #include "ui/ClockDisplay.h"
@@ -80,8 +81,12 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
 
     app.session.addReloadStep([this] { paintGridForReload(); });
     app.session.onStatus = [this](const QString& text) { setStatus(text); };
-    app.session.resetOperatingTime = [this] { app.prefs.operatingSeconds = 0; };
+    app.session.resetOperatingTime = [this] {
+        app.prefs.operatingSeconds = 0;
+        entry->restartOperatingTime();
+    };
     app.session.savePreferences = [this] { app.SavePref(); };
+    app.session.showOperatingTime = [this] { ShowOperatingTime(); };
 
     timer2 = new QTimer(this);
     timer2->setObjectName(QStringLiteral("Timer2"));
@@ -130,6 +135,10 @@ void LogWindow::buildLayout()
     label16 = new QLabel(QStringLiteral("am"), central);
     label16->setObjectName(QStringLiteral("Label16"));
     top->addWidget(label16);
+    top->addSpacing(12);
+    top->addWidget(heading(QStringLiteral("Op Time"), central));
+    lblttrack = value("lblttrack", central, 6);
+    top->addWidget(lblttrack);
     outer->addLayout(top);
 
     panel = new EntryPanel(central);
@@ -196,6 +205,11 @@ void LogWindow::refreshStationLabels()
 void LogWindow::setStatus(const QString& text)
 {
     panel->setStatus(text, StatusColour::Normal);
+}
+
+void LogWindow::ShowOperatingTime()
+{
+    lblttrack->setText(operatingTimeText(app.prefs.operatingSeconds));
 }
 
 void LogWindow::focusCall()
@@ -266,6 +280,8 @@ void LogWindow::Timer2_Timer()
     lblutctime->setText(t.utc);
     lblCurTime->setText(t.local);
     label16->setText(t.ampm);
+    if (entry && entry->loggedOn())
+        lblttrack->setText(operatingTimeText(entry->runningOperatingSeconds()));
 }
 
 void LogWindow::closeEvent(QCloseEvent* event)

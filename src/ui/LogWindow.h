@@ -37,6 +37,8 @@ public:
     // The own call, S/P/C and first name in their labels.
     void refreshStationLabels();
     void setStatus(const QString& text);
+    // The stored operating time in its label.
+    void ShowOperatingTime();
     void focusCall();
 
     ContactEntry& contactEntry() { return *entry; }
@@ -79,6 +81,7 @@ private:
     QLabel* lblutctime = nullptr;
     QLabel* lblCurTime = nullptr;
     QLabel* label16 = nullptr;
+    QLabel* lblttrack = nullptr; // operating time
     SectionGrid* grid = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/SectionGrid.h"
 
+#include "log/Bands.h"
+#include "log/MultiplierRecords.h"
 #include "log/SectionTable.h"
 
 #include <QEvent>
@@ -30,6 +32,7 @@ SectionGrid::SectionGrid(QWidget* parent) : QWidget(parent)
         l->setFrameShape(QFrame::StyledPanel);
         l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QStringLiteral("NWTW")));
         l->setAutoFillBackground(true);
+        l->setMouseTracking(true); // moves without a button held report the section
         l->installEventFilter(this);
         labels[size_t(i)] = l;
         grid->addWidget(l, (i - 1) / columns, (i - 1) % columns);
@@ -62,14 +65,41 @@ void SectionGrid::paintAll(const QColor& colour)
         setTextColour(i, colour);
 }
 
+void SectionGrid::ShowBandMultipliers(const SectionWorkedFlags& flags, const QString& band,
+                                      const QColor& worked, const QColor& remaining)
+{
+    paintAll(remaining);
+    const int b = bandIndex(band);
+    if (!b)
+        return;
+    for (int i = 1; i <= SectionTable::Count; ++i)
+        if (flags.worked(i, b))
+            setTextColour(i, worked);
+}
+
+void SectionGrid::markWorked(int section, const QColor& worked)
+{
+    setTextColour(section, worked);
+}
+
+int SectionGrid::sectionOf(const QObject* label) const
+{
+    for (int i = 1; i <= SectionTable::Count; ++i)
+        if (labels[size_t(i)] == label)
+            return i;
+    return 0;
+}
+
 bool SectionGrid::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        for (int i = 1; i <= SectionTable::Count; ++i)
-            if (labels[size_t(i)] == watched) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) {
+        if (const int i = sectionOf(watched)) {
+            if (type == QEvent::MouseButtonRelease)
                 emit sectionClicked(i);
-                break;
-            }
+            else
+                emit sectionHovered(i);
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

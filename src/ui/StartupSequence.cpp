@@ -51,6 +51,7 @@ void StartupSequence::afterSetup()
     app.session.AskContinueLog();
     if (current == State::Ended)
         return;
+    window.ShowOperatingTime();
     app.session.setStartingUp(false);
     current = State::Ready;
     window.focusCall();

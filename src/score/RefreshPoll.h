@@ -1,0 +1,63 @@
+#pragma once
+// The periodic look at the shared log. Other positions' contacts become
+// visible here only through this poll: each tick asks the table for its
+// row count and, when the count differs from the one this position knows,
+// marks a reload as pending; the reload itself waits until the call field
+// is empty, so that a call being typed is never disturbed. Every 16th tick
+// also writes the backup.
+//
+// Edits elsewhere leave the count as it was and so go unnoticed until the
+// next change of the count; one deletion and one insertion within the same
+// interval likewise.
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace zelq {
+
+class LogSession;
+class OperatorDialogs;
+class Beeper;
+
+class RefreshPoll {
+public:
+    enum class Outcome {
+        Skipped,  // the CW keyer is sending: no query at all
+        Unchanged,// the count is the known one and nothing is pending
+        Deferred, // a reload is pending until the call field is empty
+        Reloaded, // the whole log was reloaded (successfully or not)
+    };
+
+    explicit RefreshPoll(LogSession& session);
+
+    // One poll. `cwSending`: the keyer is sending; `callFieldEmpty`: the
+    // call field holds no text.
+    Outcome CheckLogChanged(bool cwSending, bool callFieldEmpty);
+
+    // One tick of the poll timer: counts the tick, polls, and on every
+    // 16th tick runs `backupLog`.
+    Outcome Timer3_Timer(bool cwSending, bool callFieldEmpty);
+
+    int tickCount() const { return ticks; }
+
+    // Writes the backup copy of the log; may be empty.
+    std::function<void()> backupLog;
+
+private:
+    LogSession& session;
+    int ticks = 0;
+};
+
+// Timer intervals the operator may choose, in milliseconds.
+inline constexpr int MinRefreshMs = 6000;
+inline constexpr int MaxRefreshMs = 60000;
+
+// "&Refresh Rate": asks for the poll interval, offering `currentMs`. A
+// number within 6000..60000 is returned (rounded to whole milliseconds);
+// a number outside it changes nothing, silently; anything else (an empty
+// answer, cancel) beeps on `beeper` when given and shows "Invalid value.".
+std::optional<int> mnuRefreshRate_Click(OperatorDialogs& dialogs, int currentMs,
+                                        Beeper* beeper = nullptr);
+
+} // namespace zelq
