@@ -127,6 +127,17 @@ private slots:
         QCOMPARE(f.miles, QString());
     }
 
+    // Typing VY2 passes through VY, which no prefix matches: the "Not Found"
+    // shown meanwhile must not stay in the S/P/C of a Canadian call.
+    void notFoundFromAShorterCallGoesForUsAndCanada()
+    {
+        QCOMPARE(lookup(QStringLiteral("VY"), QString()).spc, NotFoundText);
+        const Fields f = lookup(QStringLiteral("VY2ABC"), NotFoundText);
+        QCOMPARE(f.spc, QString());
+        QCOMPARE(f.continent, QStringLiteral("NA"));
+        QCOMPARE(lookup(QStringLiteral("VY2ABC"), QStringLiteral("PE")).spc, QStringLiteral("PE"));
+    }
+
     void kg4WithOtherThanTwoLettersIsUs()
     {
         const PrefixTable& t = shippedTable();

@@ -69,6 +69,12 @@ private slots:
         QCOMPARE(t->sectogo, QStringLiteral("0"));
         QCOMPARE(t->totScore, QStringLiteral("0"));
         QCOMPARE(t->label4, std::optional<QString>(QStringLiteral("0")));
+
+        SectionGrid grid;
+        grid.paintAll(worked);
+        grid.ShowBandMultipliers(records.sections, QStringLiteral("20"), worked, remaining);
+        for (int i = 1; i <= SectionTable::Count; ++i)
+            QCOMPARE(grid.textColour(i), remaining);
     }
 
     void aSectionCountsOncePerBand()

@@ -138,6 +138,9 @@ CountryLookupResult LookupCallCountry(const PrefixTable& table, const QString& c
         } else if (!r.spc) {
             if (!isUsaOrCanada(matchedCountry))
                 r.spc = NotFoundText;
+            else if (spcText.compare(NotFoundText, Qt::CaseInsensitive) == 0)
+                r.spc = QString(); // our own "Not Found" from a shorter call (VY → VY2) is no entry
+
             r.bearing = r.miles = QString();
             r.continent = isUsaOrCanada(matchedCountry) ? QStringLiteral("NA") : QString();
         }

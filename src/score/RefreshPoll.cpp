@@ -52,6 +52,13 @@ RefreshPoll::Outcome RefreshPoll::Timer3_Timer(bool cwSending, bool callFieldEmp
     return outcome;
 }
 
+int refreshIntervalMs(double storedMs)
+{
+    if (!(storedMs >= MinRefreshMs && storedMs <= MaxRefreshMs)) // NaN too
+        return MaxRefreshMs;
+    return int(std::lround(storedMs));
+}
+
 std::optional<int> mnuRefreshRate_Click(OperatorDialogs& dialogs, int currentMs, Beeper* beeper)
 {
     const QString prompt =

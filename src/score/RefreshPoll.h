@@ -53,6 +53,11 @@ private:
 inline constexpr int MinRefreshMs = 6000;
 inline constexpr int MaxRefreshMs = 60000;
 
+// The poll interval for the stored setting: the setting when it lies within
+// 6000..60000, else 60000 (a damaged preferences file must not make the
+// poll run without pause).
+int refreshIntervalMs(double storedMs);
+
 // "&Refresh Rate": asks for the poll interval, offering `currentMs`. A
 // number within 6000..60000 is returned (rounded to whole milliseconds);
 // a number outside it changes nothing, silently; anything else (an empty

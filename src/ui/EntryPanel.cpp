@@ -162,6 +162,9 @@ void EntryPanel::attach(ContactEntry* e)
     entry = e;
     for (QLineEdit* f : {txtCall, txtRSTR, txtCntry, txtPostConDate, txtPostConTime})
         f->installEventFilter(this);
+    // Pasted text (Shift+Insert, the mouse) keeps the rules typed keys obey.
+    for (QLineEdit* f : {txtCall, txtRSTR, txtCntry, txtPostConDate, txtPostConTime})
+        connect(f, &QLineEdit::textEdited, this, [this, f](const QString& t) { sanitisePasted(f, t); });
     connect(txtCall, &QLineEdit::textChanged, this, [this] { entry->callChanged(); });
     connect(txtCntry, &QLineEdit::textChanged, this, [this] { entry->spcChanged(); });
     connect(cmdLogOn, &QPushButton::clicked, this, [this] { entry->cmdLogOn_Click(); });
@@ -376,6 +379,25 @@ bool EntryPanel::handleKey(QLineEdit* edit, QKeyEvent* key)
         return false;
     edit->insert(QString(*result));
     return true;
+}
+
+void EntryPanel::sanitisePasted(QLineEdit* edit, const QString& text)
+{
+    QString clean;
+    for (QChar c : text) {
+        if (!ContactEntry::windowAccepts(c))
+            continue;
+        if (edit == txtPostConDate && c != QLatin1Char('/') && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            continue;
+        if (edit == txtPostConTime && c != QLatin1Char(':') && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            continue;
+        clean += (edit == txtCall || edit == txtRSTR) ? Capital(c) : c;
+    }
+    if (clean == text)
+        return;
+    const int cursor = edit->cursorPosition() - int(text.size() - clean.size());
+    edit->setText(clean);
+    edit->setCursorPosition(std::max(0, cursor));
 }
 
 void EntryPanel::replayHeldKeys()

@@ -62,6 +62,7 @@ protected:
 private:
     bool handleKey(QLineEdit* edit, QKeyEvent* key);
     void replayHeldKeys();
+    void sanitisePasted(QLineEdit* edit, const QString& text);
 
     ContactEntry* entry = nullptr;
     QLineEdit* txtCall = nullptr;

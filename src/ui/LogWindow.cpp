@@ -3,12 +3,20 @@
 #include "core/Clock.h"
 #include "log/ContactEntry.h"
 #include "score/OperatingTime.h"
+#include "score/ScoreRules.h"
+#include "log/SectionTable.h"
 #include "settings/AppearanceCommands.h"
 #include "ui/AppContext.h"
 #include "ui/ClockDisplay.h"
 #include "ui/ColoursWindow.h"
 #include "ui/EntryPanel.h"
 #include "ui/HelpWindow.h"
+#include "ui/ContactEditCommands.h"
+#include "ui/EditContactWindow.h"
+#include "ui/ContactListView.h"
+#include "score/RefreshPoll.h"
+#include "log/LogChangeListener.h"
+#include "ui/ScorePanel.h"
 #include "ui/SectionGrid.h"
 #include "ui/SetupCommand.h"
 #include "ui/StartupSequence.h"
@@ -77,9 +85,37 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     // Windows reached by Ctrl+letter join this table as they are built.
     panel->ctrlShortcut = [](int) { return false; };
     setup = new SetupCommand(app, this);
-    connectMenu();
 
-    app.session.addReloadStep([this] { paintGridForReload(); });
+    // What a reload refreshes, in order: list, country list, grid, score.
+    app.session.addReloadStep([this] { contactList->FillContactList(app.session.cache(), app.prefs.band); });
+    app.session.addReloadStep([this] { refreshScore(); });
+    entry->afterLogged.push_back([this] { contactList->FillContactList(app.session.cache(), app.prefs.band); });
+    entry->afterLogged.push_back([this] { refreshScore(); });
+    contactList->currentBand = [this] { return app.prefs.band; };
+
+    // Contacts of the other positions: the poll, and on a log server its
+    // change notices, which bring them at once.
+    poll = std::make_unique<RefreshPoll>(app.session);
+    timer3 = new QTimer(this);
+    timer3->setObjectName(QStringLiteral("Timer3"));
+    // No reload while a contact is being edited: it would renumber the rows.
+    connect(timer3, &QTimer::timeout, this, [this] {
+        if (!editCommands->editWindow())
+            poll->Timer3_Timer(false, panel->text(EntryField::Call).isEmpty());
+    });
+    setup->setPollTimer(timer3);
+    listener = new LogChangeListener(this);
+    connect(listener, &LogChangeListener::changed, this, [this] {
+        if (!editCommands->editWindow())
+            poll->CheckLogChanged(false, panel->text(EntryField::Call).isEmpty());
+    });
+    entry->onCallFocusIn = [this] {
+        hideEditButtons();
+        if (!timer3->isActive() && app.store.isOpen())
+            timer3->start();
+    };
+    editCommands = new ContactEditCommands(app.session, app.prefixes, app.dialogs, app.beeper, this);
+    editCommands->hideButtons = [this] { hideEditButtons(); };
     app.session.onStatus = [this](const QString& text) { setStatus(text); };
     app.session.resetOperatingTime = [this] {
         app.prefs.operatingSeconds = 0;
@@ -94,6 +130,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     connect(timer2, &QTimer::timeout, this, &LogWindow::Timer2_Timer);
     timer2->start();
     Timer2_Timer();
+    connectMenu();
 
     setStatus(StartupPrompt);
     grid->paintAll(fromStored(app.prefs.remainingColour));
@@ -144,6 +181,28 @@ void LogWindow::buildLayout()
     panel = new EntryPanel(central);
     outer->addWidget(panel);
 
+    // The station's newest contacts beside its score.
+    auto* middle = new QHBoxLayout;
+    auto* listColumn = new QVBoxLayout;
+    contactList = new ContactListView(central);
+    listColumn->addWidget(contactList, 1);
+    auto* editButtons = new QHBoxLayout;
+    cmdEdit = new QPushButton(QStringLiteral("Edit Contact"), central);
+    cmdEdit->setObjectName(QStringLiteral("cmdEdit"));
+    cmdDelete = new QPushButton(QStringLiteral("Delete Contact"), central);
+    cmdDelete->setObjectName(QStringLiteral("cmdDelete"));
+    for (QPushButton* b : {cmdEdit, cmdDelete}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->hide();
+        editButtons->addWidget(b);
+    }
+    editButtons->addStretch(1);
+    listColumn->addLayout(editButtons);
+    middle->addLayout(listColumn, 3);
+    score = new ScorePanel(central);
+    middle->addWidget(score, 1);
+    outer->addLayout(middle, 1);
+
     auto* gridBox = new QGroupBox(QStringLiteral("Multipliers"), central);
     auto* gridLayout = new QVBoxLayout(gridBox);
     grid = new SectionGrid(gridBox);
@@ -179,6 +238,47 @@ void LogWindow::connectMenu()
     for (QAction* a : menus.mnuBand)
         connect(a, &QAction::triggered, this, [this, a] { mnuBandChoose(a->text()); });
     connect(setup, &SetupCommand::applied, this, &LogWindow::refreshStationLabels);
+    connect(setup, &SetupCommand::applied, this, [this] {
+        timer3->setInterval(refreshIntervalMs(app.prefs.refreshMs));
+        listener->listen(app.prefs.logPath, app.folders.install);
+    });
+    connect(contactList, &ContactListView::listClicked, timer3, &QTimer::stop);
+    connect(contactList, &ContactListView::itemSelected, this, [this] {
+        timer3->stop();
+        showEditButtons();
+    });
+    connect(contactList, &ContactListView::listFocusLost, this, &LogWindow::showEditButtons);
+    connect(contactList, &ContactListView::editRequested, this, [this] {
+        editCommands->cmdEdit_Click(contactList->selectedRow());
+    });
+    connect(contactList, &ContactListView::focusCallRequested, this, &LogWindow::focusCall);
+    connect(cmdEdit, &QPushButton::clicked, this, [this] {
+        if (contactList->selectedRow() > 0)
+            editCommands->cmdEdit_Click(contactList->selectedRow());
+    });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] {
+        if (contactList->selectedRow() > 0)
+            editCommands->cmdDelete_Click(contactList->selectedRow());
+        else
+            hideEditButtons();
+    });
+    menus.mnuCopyListtoClipboard->setEnabled(true);
+    connect(menus.mnuCopyListtoClipboard, &QAction::triggered, contactList, &ContactListView::copyToClipboard);
+    menus.mnuRefreshRate->setEnabled(true);
+    connect(menus.mnuRefreshRate, &QAction::triggered, this, [this] {
+        if (const auto ms = mnuRefreshRate_Click(app.dialogs, timer3->interval(), &app.beeper)) {
+            timer3->setInterval(*ms);
+            app.prefs.refreshMs = *ms;
+            app.SavePref();
+        }
+    });
+    label24->installEventFilter(this);
+    connect(grid, &SectionGrid::sectionClicked, this, [this](int section) {
+        panel->setText(EntryField::Spc, SectionTable::abbreviation(section));
+    });
+    connect(grid, &SectionGrid::sectionHovered, this, [this](int section) {
+        panel->setPartialLine(sectionBreakdown(app.session.cache(), section));
+    });
     connect(setup, &SetupCommand::helpRequested, this, &LogWindow::mnuHelp_Click);
     connect(setup, &SetupCommand::cancelled, this,
             [this] { emit exitRequested(StartupSequence::ExitSetupCancelled); });
@@ -269,9 +369,39 @@ void LogWindow::mnuSetup_Click()
     setup->start();
 }
 
-void LogWindow::paintGridForReload()
+void LogWindow::showEditButtons()
 {
-    grid->paintAll(fromStored(app.prefs.remainingColour));
+    if (contactList->itemCount() > 0) {
+        cmdEdit->show();
+        cmdDelete->show();
+    }
+}
+
+void LogWindow::hideEditButtons()
+{
+    cmdEdit->hide();
+    cmdDelete->hide();
+}
+
+void LogWindow::refreshScore()
+{
+    const MultiplierRecords& records = app.session.multipliers();
+    score->ListRefresh(records, app.prefs.band);
+    grid->ShowBandMultipliers(records.sections, app.prefs.band, fromStored(app.prefs.workedColour),
+                              fromStored(app.prefs.remainingColour));
+    score->Labeldisplay(app.session.cache(), records, app.prefs.band);
+}
+
+bool LogWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == label24 && event->type() == QEvent::MouseButtonRelease) {
+        // the band label steps to the next band; on 6 m it does nothing
+        const QString next = nextBand(app.prefs.band);
+        if (!next.isEmpty())
+            mnuBandChoose(next);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void LogWindow::Timer2_Timer()

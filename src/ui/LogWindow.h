@@ -18,6 +18,11 @@ namespace zelq {
 class AppContext;
 class ContactEntry;
 class EntryPanel;
+class ContactEditCommands;
+class ContactListView;
+class LogChangeListener;
+class RefreshPoll;
+class ScorePanel;
 class SectionGrid;
 class SetupCommand;
 
@@ -53,17 +58,23 @@ public:
     void mnuSetup_Click();
 
     const LogWindowMenu& menu() const { return menus; }
+    ContactListView& contactListView() { return *contactList; }
+    ContactEditCommands& contactEditCommands() { return *editCommands; }
 
 signals:
     void exitRequested(int code);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
     void connectMenu();
-    void paintGridForReload();
+    // List, country list, grid and score from the in-memory log.
+    void refreshScore();
+    void showEditButtons();
+    void hideEditButtons();
     void Timer2_Timer();
     void logOffAtExit();
 
@@ -83,6 +94,14 @@ private:
     QLabel* label16 = nullptr;
     QLabel* lblttrack = nullptr; // operating time
     SectionGrid* grid = nullptr;
+    ScorePanel* score = nullptr;
+    ContactListView* contactList = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    ContactEditCommands* editCommands = nullptr;
+    std::unique_ptr<RefreshPoll> poll;
+    QTimer* timer3 = nullptr; // the poll of the shared log
+    LogChangeListener* listener = nullptr;
 };
 
 // The status-line text shown at start-up.

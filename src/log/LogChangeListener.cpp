@@ -1,0 +1,198 @@
+#include "log/LogChangeListener.h"
+
+#include "log/LogAddress.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QThread>
+#include <QTimer>
+#include <QUuid>
+#include <algorithm>
+
+namespace zelq {
+
+namespace {
+
+const QString channel = QStringLiteral("tbllog_changed");
+
+// The store's options (short connect time-out, keepalives that notice a
+// pulled cable), and a name that tells the server's operator what the
+// idle connection is for.
+const QString listenerOptions = QStringLiteral(
+    "connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
+    "keepalives_count=2;tcp_user_timeout=5000;application_name=zelq-listener");
+
+constexpr int healthCheckMs = 1000;
+constexpr int firstRetryMs = 2000;
+constexpr int maxRetryMs = 16000;
+constexpr int coalesceMs = 200;
+
+} // namespace
+
+// Lives in the listener's thread: opens, watches and reopens the connection.
+class LogChangeListener::Worker : public QObject {
+public:
+    Worker(const LogAddress& address, LogChangeListener* owner, quint64 generation)
+        : addr(address),
+          owner(owner),
+          generation(generation),
+          name(QStringLiteral("zelq_listen_") + QUuid::createUuid().toString(QUuid::Id128)),
+          health(new QTimer(this)),
+          retry(new QTimer(this))
+    {
+        health->setInterval(healthCheckMs);
+        retry->setSingleShot(true);
+        QObject::connect(health, &QTimer::timeout, this, [this] { checkHealth(); });
+        QObject::connect(retry, &QTimer::timeout, this, [this] { attempt(); });
+    }
+
+    void start() { attempt(); }
+
+    void shutdown()
+    {
+        health->stop();
+        retry->stop();
+        close();
+        owner->subscribed = false;
+    }
+
+private:
+    void attempt()
+    {
+        if (!open()) {
+            retryLater();
+            return;
+        }
+        retryMs = firstRetryMs;
+        owner->subscribed = true;
+        health->start();
+        // Notices sent while the connection was down are gone.
+        if (wasOpen)
+            notify();
+        wasOpen = true;
+    }
+
+    bool open()
+    {
+        bool ok = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+            db.setHostName(addr.host);
+            db.setPort(addr.port);
+            if (!addr.user.isEmpty())
+                db.setUserName(addr.user);
+            db.setDatabaseName(addr.database);
+            db.setConnectOptions(listenerOptions);
+            if (db.open() && db.driver()->subscribeToNotification(channel)) {
+                QObject::connect(db.driver(), &QSqlDriver::notification, this,
+                                 [this](const QString& n) {
+                                     if (n == channel)
+                                         notify();
+                                 });
+                ok = true;
+            }
+        }
+        if (!ok)
+            close();
+        return ok;
+    }
+
+    void close()
+    {
+        if (!QSqlDatabase::contains(name))
+            return;
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    // The driver reads the socket whenever it becomes readable; a closed or
+    // failed connection leaves it not open.
+    void checkHealth()
+    {
+        if (QSqlDatabase::database(name, false).isOpen())
+            return;
+        owner->subscribed = false;
+        health->stop();
+        close();
+        retryMs = firstRetryMs;
+        retryLater();
+    }
+
+    void retryLater()
+    {
+        retry->start(retryMs);
+        retryMs = std::min(retryMs * 2, maxRetryMs);
+    }
+
+    void notify()
+    {
+        LogChangeListener* o = owner;
+        const quint64 g = generation;
+        QMetaObject::invokeMethod(o, [o, g] { o->relay(g); }, Qt::QueuedConnection);
+    }
+
+    LogAddress addr;
+    LogChangeListener* owner;
+    quint64 generation;
+    QString name;
+    QTimer* health;
+    QTimer* retry;
+    int retryMs = firstRetryMs;
+    bool wasOpen = false;
+};
+
+LogChangeListener::LogChangeListener(QObject* parent)
+    : QObject(parent), coalesce(new QTimer(this))
+{
+    coalesce->setSingleShot(true);
+    coalesce->setInterval(coalesceMs);
+    connect(coalesce, &QTimer::timeout, this, &LogChangeListener::changed);
+}
+
+LogChangeListener::~LogChangeListener()
+{
+    stop();
+}
+
+void LogChangeListener::listen(const QString& logPath, const QString& baseFolder)
+{
+    stop();
+    const LogAddress a = LogAddress::parse(logPath, baseFolder);
+    if (!a.isServer() || !QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return;
+    thread = new QThread;
+    thread->setObjectName(QStringLiteral("zelq-log-listener"));
+    worker = new Worker(a, this, generation);
+    worker->moveToThread(thread);
+    thread->start();
+    Worker* w = worker;
+    QMetaObject::invokeMethod(w, [w] { w->start(); }, Qt::QueuedConnection);
+}
+
+void LogChangeListener::stop()
+{
+    ++generation; // notices still under way are dropped
+    coalesce->stop();
+    if (thread) {
+        Worker* w = worker;
+        QMetaObject::invokeMethod(w, [w] { w->shutdown(); }, Qt::BlockingQueuedConnection);
+        thread->quit();
+        thread->wait();
+        delete worker; // its thread has ended: nothing of it runs any more
+        delete thread;
+        worker = nullptr;
+        thread = nullptr;
+    }
+    subscribed = false;
+}
+
+void LogChangeListener::relay(quint64 fromGeneration)
+{
+    if (fromGeneration == generation && !coalesce->isActive())
+        coalesce->start();
+}
+
+} // namespace zelq

@@ -1,0 +1,205 @@
+#include "ui/ContactListView.h"
+
+#include "log/ContactCache.h"
+#include "score/ContactList.h"
+
+#include <QClipboard>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace zelq {
+
+namespace {
+
+// Widest text each column usually holds, for its starting width.
+const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW", "Cont",
+                                     "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
+
+} // namespace
+
+ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("contactListView"));
+
+    listView = new QTreeWidget(this);
+    listView->setObjectName(QStringLiteral("ListView1"));
+    listView->setColumnCount(int(contactListHeaders().size()));
+    listView->setHeaderLabels(contactListHeaders());
+    listView->setRootIsDecorated(false);
+    listView->setItemsExpandable(false);
+    listView->setUniformRowHeights(true);
+    listView->setAllColumnsShowFocus(true);
+    listView->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView->setSortingEnabled(false);
+    listView->setAlternatingRowColors(true);
+
+    QHeaderView* header = listView->header();
+    header->setSectionsClickable(true);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const QFontMetrics fm = listView->fontMetrics();
+    const int padding = fm.horizontalAdvance(QStringLiteral("MM"));
+    int total = 0;
+    for (int c = 0; c < listView->columnCount(); ++c) {
+        const int w = std::max(fm.horizontalAdvance(QLatin1String(columnSamples[c])),
+                               fm.horizontalAdvance(contactListHeaders().at(c)))
+            + padding;
+        header->resizeSection(c, w);
+        total += w;
+    }
+    listView->setMinimumWidth(total / 2);
+    listView->setMinimumHeight(fm.height() * 8);
+
+    cmdList = new QPushButton(this);
+    cmdList->setObjectName(QStringLiteral("cmdList"));
+    Command2 = new QPushButton(this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    for (QPushButton* b : {cmdList, Command2})
+        b->setFocusPolicy(Qt::NoFocus); // the focus goes back to the call field anyway
+    updateCaptions();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdList);
+    buttons->addWidget(Command2);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(listView, 1);
+    layout->addLayout(buttons);
+
+    connect(cmdList, &QPushButton::clicked, this, &ContactListView::cmdList_Click);
+    connect(Command2, &QPushButton::clicked, this, &ContactListView::Command2_Click);
+    connect(header, &QHeaderView::sectionClicked, this, &ContactListView::sortOnce);
+
+    // A click on an item selects it (press) and is reported; a click on the
+    // item already selected is reported too, once.
+    connect(listView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (itemCount() > 0 && selectedRow() > 0) {
+            selectedByPress = true;
+            emit itemSelected();
+        }
+    });
+    connect(listView, &QTreeWidget::itemClicked, this, [this] {
+        if (!selectedByPress && itemCount() > 0 && selectedRow() > 0)
+            emit itemSelected();
+        selectedByPress = false;
+    });
+
+    listView->installEventFilter(this);
+    listView->viewport()->installEventFilter(this);
+    header->viewport()->installEventFilter(this);
+}
+
+void ContactListView::updateCaptions()
+{
+    cmdList->setText(allRows ? QStringLiteral("All") : QStringLiteral("Last 20"));
+    Command2->setText(allBands ? QStringLiteral("All Bands") : QStringLiteral("Current Band"));
+}
+
+void ContactListView::FillContactList(const ContactCache& cache, const QString& band)
+{
+    source = &cache;
+    lastBand = band;
+    listView->clear();
+    selectedByPress = false;
+    QList<QTreeWidgetItem*> items;
+    for (int row : FillContactListRows(cache, band, allRows, allBands))
+        items.append(new QTreeWidgetItem(contactListItem(cache, row)));
+    listView->addTopLevelItems(items);
+}
+
+void ContactListView::refill()
+{
+    if (source)
+        FillContactList(*source, currentBand ? currentBand() : lastBand);
+}
+
+void ContactListView::cmdList_Click()
+{
+    allRows = !allRows;
+    updateCaptions();
+    refill();
+    emit focusCallRequested();
+}
+
+void ContactListView::Command2_Click()
+{
+    allBands = !allBands;
+    updateCaptions();
+    refill();
+    emit focusCallRequested();
+}
+
+int ContactListView::itemCount() const
+{
+    return listView->topLevelItemCount();
+}
+
+int ContactListView::selectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = listView->selectedItems();
+    return selected.isEmpty() ? 0 : selected.first()->text(0).toInt();
+}
+
+void ContactListView::sortOnce(int column)
+{
+    listView->sortItems(column, Qt::AscendingOrder);
+}
+
+QString ContactListView::clipboardText() const
+{
+    QList<QStringList> items;
+    items.reserve(itemCount());
+    for (int i = 0; i < itemCount(); ++i) {
+        const QTreeWidgetItem* item = listView->topLevelItem(i);
+        QStringList texts;
+        for (int c = 0; c < listView->columnCount(); ++c)
+            texts << item->text(c);
+        items.append(texts);
+    }
+    return contactListClipboardText(items);
+}
+
+void ContactListView::copyToClipboard()
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(clipboardText());
+}
+
+bool ContactListView::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (watched == listView->viewport()) {
+            selectedByPress = false;
+            emit listClicked();
+        } else if (watched == listView->header()->viewport()) {
+            emit listClicked();
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == listView->viewport()
+            && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && itemCount() > 0
+            && selectedRow() > 0)
+            emit editRequested();
+        break;
+    case QEvent::FocusOut:
+        if (watched == listView && itemCount() > 0)
+            emit listFocusLost();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace zelq
