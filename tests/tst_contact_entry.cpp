@@ -318,7 +318,7 @@ private slots:
         QCOMPARE(run.rowCount(), 0);
     }
 
-    void pastedTextObeysTheSameRules()
+    void pastedTextNeverBringsQuotes()
     {
         TempHome home;
         Run run(home);
