@@ -261,7 +261,11 @@ void LogWindow::connectMenu()
             editCommands->cmdDelete_Click(contactList->selectedRow());
         else
             hideEditButtons();
+        focusCall();
     });
+    // Back to the call field after an edit: typing goes on, and the poll
+    // that the list click stopped starts again.
+    connect(editCommands, &ContactEditCommands::editFinished, this, &LogWindow::focusCall);
     menus.mnuCopyListtoClipboard->setEnabled(true);
     connect(menus.mnuCopyListtoClipboard, &QAction::triggered, contactList, &ContactListView::copyToClipboard);
     menus.mnuRefreshRate->setEnabled(true);

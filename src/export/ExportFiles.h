@@ -1,0 +1,2 @@
+#pragma once
+// Log files written and read after the contest.
