@@ -149,7 +149,12 @@ LogChangeListener::LogChangeListener(QObject* parent)
 {
     coalesce->setSingleShot(true);
     coalesce->setInterval(coalesceMs);
-    connect(coalesce, &QTimer::timeout, this, &LogChangeListener::changed);
+    connect(coalesce, &QTimer::timeout, this, [this] {
+        if (heldBack) {
+            heldBack = false;
+            emit changed();
+        }
+    });
 }
 
 LogChangeListener::~LogChangeListener()
@@ -191,8 +196,16 @@ void LogChangeListener::stop()
 
 void LogChangeListener::relay(quint64 fromGeneration)
 {
-    if (fromGeneration == generation && !coalesce->isActive())
+    if (fromGeneration != generation)
+        return;
+    // The first notice is passed on at once; those that follow within the
+    // window are gathered into one, so a bulk append is not hundreds of polls.
+    if (!coalesce->isActive()) {
         coalesce->start();
+        emit changed();
+    } else {
+        heldBack = true;
+    }
 }
 
 } // namespace zelq

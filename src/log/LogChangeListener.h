@@ -49,6 +49,7 @@ private:
     QThread* thread = nullptr;
     Worker* worker = nullptr;
     QTimer* coalesce = nullptr;
+    bool heldBack = false; // notices came in while gathering
     quint64 generation = 0;
     std::atomic<bool> subscribed{false};
 };

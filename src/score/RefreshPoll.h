@@ -40,6 +40,8 @@ public:
     Outcome Timer3_Timer(bool cwSending, bool callFieldEmpty);
 
     int tickCount() const { return ticks; }
+    // Counting starts again (an append has just written the log).
+    void resetTicks() { ticks = 0; }
 
     // Writes the backup copy of the log; may be empty.
     std::function<void()> backupLog;

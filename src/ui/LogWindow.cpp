@@ -11,6 +11,15 @@
 #include "ui/ColoursWindow.h"
 #include "ui/EntryPanel.h"
 #include "ui/HelpWindow.h"
+#include "ui/CabrilloWindow.h"
+#include "ui/ArchiveCommand.h"
+#include "ui/ImportWindow.h"
+#include "export/Backup.h"
+#include "ui/GraphWindow.h"
+#include "ui/RatePanel.h"
+#include "score/RateStats.h"
+#include "ui/AdifExportCommand.h"
+#include "export/Adif.h"
 #include "ui/ContactEditCommands.h"
 #include "ui/EditContactWindow.h"
 #include "ui/ContactListView.h"
@@ -24,6 +33,7 @@
 #include "zelq_build_info.h"
 
 #include <QAction>
+#include <cmath>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -88,14 +98,23 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
 
     // What a reload refreshes, in order: list, country list, grid, score.
     app.session.addReloadStep([this] { contactList->FillContactList(app.session.cache(), app.prefs.band); });
+    app.session.addReloadStep([this] { TimeStats(); });
     app.session.addReloadStep([this] { refreshScore(); });
     entry->afterLogged.push_back([this] { contactList->FillContactList(app.session.cache(), app.prefs.band); });
     entry->afterLogged.push_back([this] { refreshScore(); });
+    entry->afterLogged.push_back([this] { TimeStats(); });
+    timer1 = new QTimer(this);
+    timer1->setObjectName(QStringLiteral("Timer1"));
+    timer1->setInterval(60000);
+    connect(timer1, &QTimer::timeout, this, &LogWindow::TimeStats);
+    timer1->start();
     contactList->currentBand = [this] { return app.prefs.band; };
 
     // Contacts of the other positions: the poll, and on a log server its
     // change notices, which bring them at once.
     poll = std::make_unique<RefreshPoll>(app.session);
+    adifCountries = std::make_unique<AdifCountryTable>();
+    poll->backupLog = [this] { BackupLog(app.session.cache(), app.folders.install); };
     timer3 = new QTimer(this);
     timer3->setObjectName(QStringLiteral("Timer3"));
     // No reload while a contact is being edited: it would renumber the rows.
@@ -105,11 +124,16 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     });
     setup->setPollTimer(timer3);
     listener = new LogChangeListener(this);
+    // The server says the table changed, edits included (which leave the
+    // count as it was): reload, unless the operator is working in the list
+    // or in setup; then the call field's focus does it later.
     connect(listener, &LogChangeListener::changed, this, [this] {
-        if (!editCommands->editWindow())
+        app.session.setReloadPending(true);
+        if (!editCommands->editWindow() && !listInUse && app.store.isOpen())
             poll->CheckLogChanged(false, panel->text(EntryField::Call).isEmpty());
     });
     entry->onCallFocusIn = [this] {
+        listInUse = false;
         hideEditButtons();
         if (!timer3->isActive() && app.store.isOpen())
             timer3->start();
@@ -199,8 +223,12 @@ void LogWindow::buildLayout()
     editButtons->addStretch(1);
     listColumn->addLayout(editButtons);
     middle->addLayout(listColumn, 3);
+    auto* scoreColumn = new QVBoxLayout;
     score = new ScorePanel(central);
-    middle->addWidget(score, 1);
+    scoreColumn->addWidget(score, 1);
+    rates = new RatePanel(central);
+    scoreColumn->addWidget(rates);
+    middle->addLayout(scoreColumn, 1);
     outer->addLayout(middle, 1);
 
     auto* gridBox = new QGroupBox(QStringLiteral("Multipliers"), central);
@@ -242,9 +270,13 @@ void LogWindow::connectMenu()
         timer3->setInterval(refreshIntervalMs(app.prefs.refreshMs));
         listener->listen(app.prefs.logPath, app.folders.install);
     });
-    connect(contactList, &ContactListView::listClicked, timer3, &QTimer::stop);
+    connect(contactList, &ContactListView::listClicked, this, [this] {
+        timer3->stop();
+        listInUse = true;
+    });
     connect(contactList, &ContactListView::itemSelected, this, [this] {
         timer3->stop();
+        listInUse = true;
         showEditButtons();
     });
     connect(contactList, &ContactListView::listFocusLost, this, &LogWindow::showEditButtons);
@@ -266,6 +298,42 @@ void LogWindow::connectMenu()
     // Back to the call field after an edit: typing goes on, and the poll
     // that the list click stopped starts again.
     connect(editCommands, &ContactEditCommands::editFinished, this, &LogWindow::focusCall);
+    menus.mnuCabrillo->setEnabled(true);
+    connect(menus.mnuCabrillo, &QAction::triggered, this, [this] {
+        app.session.WorkList(); // the entry from the whole station's log as it is now
+        CabrilloWindow form2(app.session.cache(), app.session.multipliers(), app.prefs, app.shared,
+                             app.dialogs, app.beeper, app.folders.install, app.folders.program, this);
+        form2.exec();
+        focusCall();
+    });
+    menus.mnuAdif->setEnabled(true);
+    connect(menus.mnuAdif, &QAction::triggered, this, [this] {
+        app.session.WorkList();
+        mnuAdifExport_Click(app.session.cache(), app.prefs, app.folders, *adifCountries, app.dialogs,
+                            app.beeper, app.clock, windowTitle());
+        focusCall();
+    });
+    // The companion-logger export stays unavailable from the menu; it is
+    // reached through its command.
+    connect(menus.mnuTavrinExport, &QAction::triggered, this, [this] {
+        app.session.WorkList();
+        mnuTavrinImport_Click(app.session.cache(), app.folders, app.dialogs, app.beeper);
+    });
+    menus.mnuCombine->setEnabled(true);
+    connect(menus.mnuCombine, &QAction::triggered, this, [this] {
+        ImportWindow::mnuCombine_Click(app, this, timer3, [this] { poll->resetTicks(); });
+        focusCall();
+    });
+    menus.mnuArchive->setEnabled(true);
+    connect(menus.mnuArchive, &QAction::triggered, this, [this] {
+        mnuArchive_Click(app, timer3);
+        focusCall();
+    });
+    menus.mnuGraph->setEnabled(true);
+    connect(menus.mnuGraph, &QAction::triggered, this, [this] {
+        GraphWindow::openGraph(app.session.cache(), app.dialogs, this);
+        focusCall();
+    });
     menus.mnuCopyListtoClipboard->setEnabled(true);
     connect(menus.mnuCopyListtoClipboard, &QAction::triggered, contactList, &ContactListView::copyToClipboard);
     menus.mnuRefreshRate->setEnabled(true);
@@ -371,6 +439,14 @@ void LogWindow::mnuHelp_Click()
 void LogWindow::mnuSetup_Click()
 {
     setup->start();
+}
+
+void LogWindow::TimeStats()
+{
+    const QDateTime local = app.clock.localNow();
+    const QDateTime utc = QDateTime(local.date(), local.time(), Qt::UTC)
+                              .addSecs(qint64(std::llround(app.prefs.utcOffset * 60.0)) * 60);
+    rates->show(zelq::TimeStats(app.session.cache(), utc));
 }
 
 void LogWindow::showEditButtons()

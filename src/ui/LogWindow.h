@@ -18,10 +18,12 @@ namespace zelq {
 class AppContext;
 class ContactEntry;
 class EntryPanel;
+class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
 class LogChangeListener;
 class RefreshPoll;
+class RatePanel;
 class ScorePanel;
 class SectionGrid;
 class SetupCommand;
@@ -73,6 +75,8 @@ private:
     void connectMenu();
     // List, country list, grid and score from the in-memory log.
     void refreshScore();
+    // The 60- and 20-minute rates.
+    void TimeStats();
     void showEditButtons();
     void hideEditButtons();
     void Timer2_Timer();
@@ -95,13 +99,17 @@ private:
     QLabel* lblttrack = nullptr; // operating time
     SectionGrid* grid = nullptr;
     ScorePanel* score = nullptr;
+    RatePanel* rates = nullptr;
+    QTimer* timer1 = nullptr; // rates
     ContactListView* contactList = nullptr;
     QPushButton* cmdEdit = nullptr;
     QPushButton* cmdDelete = nullptr;
     ContactEditCommands* editCommands = nullptr;
     std::unique_ptr<RefreshPoll> poll;
+    std::unique_ptr<AdifCountryTable> adifCountries; // read once per run
     QTimer* timer3 = nullptr; // the poll of the shared log
     LogChangeListener* listener = nullptr;
+    bool listInUse = false; // a list click holds reloads until the call field is back
 };
 
 // The status-line text shown at start-up.
