@@ -20,7 +20,7 @@ namespace zelq {
 
 namespace {
 
-struct FieldSpec {
+struct FieldPlace {
     EditField field;
     const char* name;
     const char* heading;
@@ -29,13 +29,13 @@ struct FieldSpec {
 };
 
 // Two lines: who was worked, then when, on which band, and what was sent.
-constexpr FieldSpec firstLine[] = {
+constexpr FieldPlace firstLine[] = {
     {EditField::Call, "txtEditCall", "Callsign", "callHeading", 10},
     {EditField::Name, "txtEditCk", "Name", "nameHeading", 10},
     {EditField::Spc, "txtEditPre", "S/P/C", "spcHeading", 12},
     {EditField::Continent, "txtEditSec", "Cont", "contHeading", 3},
 };
-constexpr FieldSpec secondLine[] = {
+constexpr FieldPlace secondLine[] = {
     {EditField::Date, "txtEditDate", "Date", "dateHeading", 10},
     {EditField::Time, "txtEditTime", "Time", "timeHeading", 8},
     {EditField::Band, "Text1", "Band", "bandHeading", 4},
@@ -94,9 +94,9 @@ void EditContactWindow::buildWindow()
     layout->addLayout(grid);
 
     // Widgets are made in tab order: the focus chain follows creation.
-    const auto addLine = [&](const auto& specs, int gridRow) {
+    const auto addLine = [&](const auto& fieldRow, int gridRow) {
         int col = 0;
-        for (const FieldSpec& s : specs) {
+        for (const FieldPlace& s : fieldRow) {
             auto* edit = new QLineEdit(this);
             edit->setObjectName(QLatin1String(s.name));
             edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * s.chars);
