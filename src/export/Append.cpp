@@ -1,5 +1,7 @@
 #include "export/Append.h"
 
+#include "log/LogConnectionSetup.h"
+
 #include "export/Backup.h"
 #include "log/LogStore.h"
 
@@ -23,12 +25,6 @@ QString errorText(const QSqlError& e)
     return t.isEmpty() ? QStringLiteral("unknown database error") : t;
 }
 
-QString sqliteUri(const QString& path, bool readOnly)
-{
-    // Percent-encoded so that blanks, "?" and "#" in folder names survive.
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
-        + (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw"));
-}
 
 bool looksLikeSQLite(const QString& path)
 {
@@ -106,7 +102,7 @@ bool LogConnection::open(const LogAddress& a, bool readOnly)
         error = a.problem;
         return false;
     }
-    const QString driver = a.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    const QString driver = logDriver(a);
     if (!QSqlDatabase::isDriverAvailable(driver)) {
         error = QStringLiteral("The database driver %1 is not installed.").arg(driver);
         return false;
@@ -118,19 +114,7 @@ bool LogConnection::open(const LogAddress& a, bool readOnly)
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
-        if (a.isServer()) {
-            db.setHostName(a.host);
-            db.setPort(a.port);
-            if (!a.user.isEmpty())
-                db.setUserName(a.user);
-            db.setDatabaseName(a.database);
-            db.setConnectOptions(QStringLiteral(
-                "connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
-                "keepalives_count=2;tcp_user_timeout=5000"));
-        } else {
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
-            db.setDatabaseName(sqliteUri(a.filePath, readOnly));
-        }
+        setUpLogConnection(db, a, readOnly ? "ro" : "rw");
         if (!db.open()) {
             error = errorText(db.lastError());
         } else {

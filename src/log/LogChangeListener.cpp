@@ -1,5 +1,7 @@
 #include "log/LogChangeListener.h"
 
+#include "log/LogConnectionSetup.h"
+
 #include "log/LogAddress.h"
 
 #include <QSqlDatabase>
@@ -15,12 +17,8 @@ namespace {
 
 const QString channel = QStringLiteral("tbllog_changed");
 
-// The store's options (short connect time-out, keepalives that notice a
-// pulled cable), and a name that tells the server's operator what the
-// idle connection is for.
-const QString listenerOptions = QStringLiteral(
-    "connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
-    "keepalives_count=2;tcp_user_timeout=5000;application_name=zelq-listener");
+// A name that tells the server's operator what the idle connection is for.
+const QString listenerName = QStringLiteral("application_name=zelq-listener");
 
 constexpr int healthCheckMs = 1000;
 constexpr int firstRetryMs = 2000;
@@ -77,12 +75,7 @@ private:
         bool ok = false;
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            db.setHostName(addr.host);
-            db.setPort(addr.port);
-            if (!addr.user.isEmpty())
-                db.setUserName(addr.user);
-            db.setDatabaseName(addr.database);
-            db.setConnectOptions(listenerOptions);
+            setUpLogConnection(db, addr, "ro", listenerName);
             if (db.open() && db.driver()->subscribeToNotification(channel)) {
                 QObject::connect(db.driver(), &QSqlDriver::notification, this,
                                  [this](const QString& n) {

@@ -1,11 +1,12 @@
 #include "log/LogStore.h"
 
+#include "log/LogConnectionSetup.h"
+
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
 #include <QUuid>
 #include <sys/vfs.h>
 
@@ -13,43 +14,7 @@ namespace zelq {
 
 namespace {
 
-const QString sqliteDriver = QStringLiteral("QSQLITE");
-const QString pgDriver = QStringLiteral("QPSQL");
-
-// Kept short so that an unreachable server or a pulled cable shows within
-// seconds: connect time-out, keepalives, and an unacknowledged send.
-const QString pgOptions = QStringLiteral(
-    "connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
-    "keepalives_count=2;tcp_user_timeout=5000");
-
 const char* const columns = "calls, namerec, spc, cont, flddate, fldtime, uband, namesent, trn";
-
-QString sqliteUri(const QString& path, const char* mode)
-{
-    // Percent-encoded so that blanks, "?" and "#" in folder names survive.
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=")
-        + QLatin1String(mode);
-}
-
-void configure(QSqlDatabase& db, const LogAddress& a, const char* sqliteMode)
-{
-    if (a.kind == LogAddress::Kind::SQLiteFile) {
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
-        db.setDatabaseName(sqliteUri(a.filePath, sqliteMode));
-    } else {
-        db.setHostName(a.host);
-        db.setPort(a.port);
-        if (!a.user.isEmpty())
-            db.setUserName(a.user);
-        db.setDatabaseName(a.database);
-        db.setConnectOptions(pgOptions);
-    }
-}
-
-QString driverFor(const LogAddress& a)
-{
-    return a.kind == LogAddress::Kind::SQLiteFile ? sqliteDriver : pgDriver;
-}
 
 QString errorText(const QSqlError& e)
 {
@@ -134,8 +99,8 @@ bool LogStore::open()
     broken = false;
     if (QSqlDatabase::contains(name))
         QSqlDatabase::removeDatabase(name);
-    if (!QSqlDatabase::isDriverAvailable(driverFor(addr))) {
-        error = QStringLiteral("The database driver %1 is not installed.").arg(driverFor(addr));
+    if (!QSqlDatabase::isDriverAvailable(logDriver(addr))) {
+        error = QStringLiteral("The database driver %1 is not installed.").arg(logDriver(addr));
         return false;
     }
     if (addr.kind == LogAddress::Kind::SQLiteFile && !QFileInfo(addr.filePath).isFile()) {
@@ -144,8 +109,8 @@ bool LogStore::open()
     }
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverFor(addr), name);
-        configure(db, addr, "rw");
+        QSqlDatabase db = QSqlDatabase::addDatabase(logDriver(addr), name);
+        setUpLogConnection(db, addr, "rw");
         // Look before touching: a file that is not our log (another
         // program's database) must not be changed by the attempt.
         if (!db.open()) {
@@ -380,8 +345,8 @@ bool LogStore::createLog(const QString& logPath, QString* errorOut, const QStrin
     const LogAddress a = LogAddress::parse(logPath, baseFolder);
     if (!a.isValid())
         return fail(a.problem);
-    if (!QSqlDatabase::isDriverAvailable(driverFor(a)))
-        return fail(QStringLiteral("The database driver %1 is not installed.").arg(driverFor(a)));
+    if (!QSqlDatabase::isDriverAvailable(logDriver(a)))
+        return fail(QStringLiteral("The database driver %1 is not installed.").arg(logDriver(a)));
     if (a.kind == LogAddress::Kind::SQLiteFile && QFileInfo::exists(a.filePath))
         return fail(QStringLiteral("%1 already exists; it is left as it is.").arg(a.filePath));
 
@@ -389,8 +354,8 @@ bool LogStore::createLog(const QString& logPath, QString* errorOut, const QStrin
     QString err;
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driverFor(a), conn);
-        configure(db, a, "rwc");
+        QSqlDatabase db = QSqlDatabase::addDatabase(logDriver(a), conn);
+        setUpLogConnection(db, a, "rwc");
         if (!db.open()) {
             err = errorText(db.lastError());
         } else if (hasLogTable(db, nullptr)) {
