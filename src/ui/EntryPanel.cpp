@@ -1,6 +1,7 @@
 #include "ui/EntryPanel.h"
 
 #include "log/ContactEntry.h"
+#include "ui/Labels.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -17,23 +18,6 @@
 namespace zelq {
 
 namespace {
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    return l;
-}
-
-QLabel* valueLabel(const char* name, QWidget* parent, int minChars)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('W')) * minChars);
-    return l;
-}
 
 QLineEdit* entryField(const char* name, QWidget* parent, int chars, double fontScale)
 {
@@ -76,8 +60,8 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
     txtCntry->setToolTip(QStringLiteral("State / Province / Country"));
     txtPostConDate = entryField("txtPostConDate", box, 7, 1.2);
     txtPostConTime = entryField("txtPostConTime", box, 4, 1.2);
-    postDateHeading = heading(QStringLiteral("Date"), box);
-    postTimeHeading = heading(QStringLiteral("Time"), box);
+    postDateHeading = headingLabel(QStringLiteral("Date"), box);
+    postTimeHeading = headingLabel(QStringLiteral("Time"), box);
     label19 = valueLabel("Label19", box, 3);
     label22 = valueLabel("Label22", box, 4);
     label23 = valueLabel("Label23", box, 5);
@@ -97,14 +81,14 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
         grid->setColumnStretch(col, stretch);
         ++col;
     };
-    add(heading(QStringLiteral("Call"), box), txtCall, 3);
-    add(heading(QStringLiteral("Name"), box), txtRSTR, 3);
-    add(heading(QStringLiteral("St / Prov / Coun"), box), txtCntry, 3);
+    add(headingLabel(QStringLiteral("Call"), box), txtCall, 3);
+    add(headingLabel(QStringLiteral("Name"), box), txtRSTR, 3);
+    add(headingLabel(QStringLiteral("St / Prov / Coun"), box), txtCntry, 3);
     add(postDateHeading, txtPostConDate, 0);
     add(postTimeHeading, txtPostConTime, 0);
-    add(heading(QStringLiteral("Continent"), box), label19, 0);
-    add(heading(QStringLiteral("Bearing"), box), label22, 0);
-    add(heading(QStringLiteral("Miles"), box), label23, 0);
+    add(headingLabel(QStringLiteral("Continent"), box), label19, 0);
+    add(headingLabel(QStringLiteral("Bearing"), box), label22, 0);
+    add(headingLabel(QStringLiteral("Miles"), box), label23, 0);
     grid->addWidget(label3, 1, col);
     outer->addWidget(box);
     setPostContestMode(false);

@@ -9,6 +9,7 @@
 #include "ui/AppContext.h"
 #include "ui/ClockDisplay.h"
 #include "ui/ColoursWindow.h"
+#include "ui/Labels.h"
 #include "ui/EntryPanel.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
@@ -47,40 +48,6 @@
 
 namespace zelq {
 
-namespace {
-
-QColor fromStored(quint32 v)
-{
-    return QColor(StoredColour::red(v), StoredColour::green(v), StoredColour::blue(v));
-}
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    return l;
-}
-
-QLabel* value(const char* name, QWidget* parent, int minChars = 6)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFrameShape(QFrame::Panel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('W')) * minChars);
-    return l;
-}
-
-void scaleFontOf(QWidget* w, double factor, bool bold = false)
-{
-    QFont f = w->font();
-    f.setPointSizeF(f.pointSizeF() * factor);
-    f.setBold(bold);
-    w->setFont(f);
-}
-
-
-} // namespace
 
 LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), app(context)
 {
@@ -157,7 +124,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     connectMenu();
 
     setStatus(StartupPrompt);
-    grid->paintAll(fromStored(app.prefs.remainingColour));
+    grid->paintAll(colourFromStored(app.prefs.remainingColour));
     focusCall();
 }
 
@@ -170,35 +137,35 @@ void LogWindow::buildLayout()
 
     // The station and the time.
     auto* top = new QHBoxLayout;
-    lblOwnCall = value("lblOwnCall", central, 8);
-    lblOwnSpc = value("lblOwnSpc", central, 4);
-    lblOwnName = value("lblOwnName", central, 8);
+    lblOwnCall = valueLabel("lblOwnCall", central, 8);
+    lblOwnSpc = valueLabel("lblOwnSpc", central, 4);
+    lblOwnName = valueLabel("lblOwnName", central, 8);
     for (auto [caption, label] : {std::pair{"CALL", lblOwnCall}, std::pair{"SPC", lblOwnSpc},
                                   std::pair{"NAME", lblOwnName}}) {
-        top->addWidget(heading(QString::fromLatin1(caption), central));
+        top->addWidget(headingLabel(QString::fromLatin1(caption), central));
         top->addWidget(label);
         top->addSpacing(12);
     }
     top->addStretch(1);
-    top->addWidget(heading(QStringLiteral("Band"), central));
-    label24 = value("Label24", central, 4);
+    top->addWidget(headingLabel(QStringLiteral("Band"), central));
+    label24 = valueLabel("Label24", central, 4);
     label24->setToolTip(QStringLiteral("Click to change modes."));
     label24->setAlignment(Qt::AlignCenter);
-    scaleFontOf(label24, 1.6, true);
+    scaleWidgetFont(label24, 1.6, true);
     top->addWidget(label24);
     top->addSpacing(12);
-    top->addWidget(heading(QStringLiteral("UTC"), central));
-    lblutctime = value("lblutctime", central, 6);
+    top->addWidget(headingLabel(QStringLiteral("UTC"), central));
+    lblutctime = valueLabel("lblutctime", central, 6);
     top->addWidget(lblutctime);
-    top->addWidget(heading(QStringLiteral("Local"), central));
-    lblCurTime = value("lblCurTime", central, 6);
+    top->addWidget(headingLabel(QStringLiteral("Local"), central));
+    lblCurTime = valueLabel("lblCurTime", central, 6);
     top->addWidget(lblCurTime);
     label16 = new QLabel(QStringLiteral("am"), central);
     label16->setObjectName(QStringLiteral("Label16"));
     top->addWidget(label16);
     top->addSpacing(12);
-    top->addWidget(heading(QStringLiteral("Op Time"), central));
-    lblttrack = value("lblttrack", central, 6);
+    top->addWidget(headingLabel(QStringLiteral("Op Time"), central));
+    lblttrack = valueLabel("lblttrack", central, 6);
     top->addWidget(lblttrack);
     outer->addLayout(top);
 
@@ -467,8 +434,8 @@ void LogWindow::refreshScore()
 {
     const MultiplierRecords& records = app.session.multipliers();
     score->ListRefresh(records, app.prefs.band);
-    grid->ShowBandMultipliers(records.sections, app.prefs.band, fromStored(app.prefs.workedColour),
-                              fromStored(app.prefs.remainingColour));
+    grid->ShowBandMultipliers(records.sections, app.prefs.band, colourFromStored(app.prefs.workedColour),
+                              colourFromStored(app.prefs.remainingColour));
     score->Labeldisplay(app.session.cache(), records, app.prefs.band);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/ScorePanel.h"
 
+#include "ui/Labels.h"
+
 #include "log/Bands.h"
 #include "log/ContactCache.h"
 #include "log/MultiplierRecords.h"
@@ -15,13 +17,6 @@
 namespace zelq {
 
 namespace {
-
-QLabel* heading(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    return l;
-}
 
 // A bold number a little larger than the body text, right-aligned in a
 // sunken panel wide enough for `minChars` digits.
@@ -55,12 +50,12 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent)
     int column = 0;
     for (auto [caption, label] : {std::pair{"Contacts", lblTotCon}, std::pair{"Multipliers", lblsectogo},
                                   std::pair{"Score", lblTotScore}}) {
-        totals->addWidget(heading(QString::fromLatin1(caption), this), 0, column);
+        totals->addWidget(headingLabel(QString::fromLatin1(caption), this), 0, column);
         totals->addWidget(label, 1, column);
         ++column;
     }
     auto* bandRow = new QHBoxLayout;
-    auto* caption = heading(QStringLiteral("Multipliers worked on current band:"), this);
+    auto* caption = headingLabel(QStringLiteral("Multipliers worked on current band:"), this);
     caption->setObjectName(QStringLiteral("Label4Caption"));
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label4 = number("Label4", this, 4);
@@ -71,7 +66,7 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent)
     outer->addLayout(totals, 3);
 
     auto* countries = new QVBoxLayout;
-    lblStation_5 = heading(QString(), this);
+    lblStation_5 = headingLabel(QString(), this);
     lblStation_5->setObjectName(QStringLiteral("lblStation_5"));
     QFont bold = lblStation_5->font();
     bold.setBold(true);
