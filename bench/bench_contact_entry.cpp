@@ -21,6 +21,7 @@
 //   tests/pg/pg_test_server start BUILD
 //   BUILD/bin/bench_contact_entry "$(cat BUILD/pg_test_server.address)"
 //   tests/pg/pg_test_server stop BUILD
+#include "BenchSupport.h"
 #include "core/Beeper.h"
 #include "core/Clock.h"
 #include "core/OperatorDialogs.h"
@@ -51,6 +52,9 @@
 #include <random>
 
 using namespace zelq;
+
+using zelq::bench::RawConnection;
+using zelq::bench::maintenance;
 
 namespace {
 
@@ -258,46 +262,6 @@ void benchKeystrokes(const PrefixTable& prefixes, int contacts, Table& table)
         table.failed(engine, QStringLiteral("impossible"));
 }
 
-// A connection of the bench's own for the bulk fill and its database.
-class RawConnection {
-public:
-    explicit RawConnection(const LogAddress& a) : name(QStringLiteral("bench_entry_raw"))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            a.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
-        if (a.isServer()) {
-            db.setHostName(a.host);
-            db.setPort(a.port);
-            db.setUserName(a.user);
-            db.setDatabaseName(a.database);
-        } else {
-            db.setDatabaseName(a.filePath);
-        }
-        if (!db.open())
-            err = db.lastError().text();
-    }
-    ~RawConnection()
-    {
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool ok() const { return err.isEmpty(); }
-    QString error() const { return err; }
-    bool exec(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(name, false));
-        if (q.exec(sql))
-            return true;
-        err = q.lastError().text();
-        return false;
-    }
-    bool transaction() { return QSqlDatabase::database(name, false).transaction(); }
-    bool commit() { return QSqlDatabase::database(name, false).commit(); }
-
-private:
-    QString name;
-    QString err;
-};
 
 bool fill(RawConnection& raw, ContestGenerator& gen, int count, QString* error)
 {
@@ -420,14 +384,6 @@ bool benchMains(const QString& engine, const QString& address, const PrefixTable
     return true;
 }
 
-bool maintenance(const LogAddress& admin, const QString& sql, QString* error)
-{
-    RawConnection raw(admin);
-    if (raw.ok() && raw.exec(sql))
-        return true;
-    *error = raw.error();
-    return false;
-}
 
 } // namespace
 

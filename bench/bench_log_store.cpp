@@ -23,6 +23,7 @@
 // The contacts are written in bulk on a connection of the bench's own; the
 // measured operations go through LogStore and LogSession as the program
 // runs them.
+#include "BenchSupport.h"
 #include "core/OperatorDialogs.h"
 #include "log/LogSession.h"
 #include "log/LogStore.h"
@@ -43,6 +44,9 @@
 #include <random>
 
 using namespace zelq;
+
+using zelq::bench::RawConnection;
+using zelq::bench::maintenance;
 
 namespace {
 
@@ -133,49 +137,6 @@ private:
     QStringList calls;
 };
 
-// A connection of the bench's own, for the bulk fill and for making and
-// dropping the bench database.
-class RawConnection {
-public:
-    explicit RawConnection(const LogAddress& a) : name(QStringLiteral("bench_raw"))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            a.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
-        if (a.isServer()) {
-            db.setHostName(a.host);
-            db.setPort(a.port);
-            db.setUserName(a.user);
-            db.setDatabaseName(a.database);
-        } else {
-            db.setDatabaseName(a.filePath);
-        }
-        if (!db.open())
-            err = db.lastError().text();
-    }
-    ~RawConnection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool ok() const { return err.isEmpty(); }
-    QString error() const { return err; }
-    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
-    bool exec(const QString& sql)
-    {
-        QSqlQuery q(db());
-        if (q.exec(sql))
-            return true;
-        err = q.lastError().text();
-        return false;
-    }
-
-private:
-    QString name;
-    QString err;
-};
 
 // Appends contacts [from, to) in one transaction, a few hundred to a statement.
 bool fill(RawConnection& raw, ContestGenerator& gen, int from, int to, QString* error)
@@ -347,15 +308,6 @@ bool benchOne(const QString& engine, const QString& address, Table& table)
     return true;
 }
 
-// Makes (or drops) the bench's own database through the maintenance address.
-bool maintenance(const LogAddress& admin, const QString& sql, QString* error)
-{
-    RawConnection raw(admin);
-    if (raw.ok() && raw.exec(sql))
-        return true;
-    *error = raw.error();
-    return false;
-}
 
 } // namespace
 

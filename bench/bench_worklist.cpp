@@ -21,6 +21,7 @@
 //   tests/pg/pg_test_server start BUILD
 //   BUILD/bin/bench_worklist "$(cat BUILD/pg_test_server.address)"
 //   tests/pg/pg_test_server stop BUILD
+#include "BenchSupport.h"
 #include "core/Beeper.h"
 #include "core/Clock.h"
 #include "core/OperatorDialogs.h"
@@ -61,6 +62,9 @@
 #include <random>
 
 using namespace zelq;
+
+using zelq::bench::RawConnection;
+using zelq::bench::maintenance;
 
 namespace {
 
@@ -154,49 +158,6 @@ private:
     QStringList calls;
 };
 
-// A connection of the bench's own, for the bulk fill and for making and
-// dropping the bench database.
-class RawConnection {
-public:
-    explicit RawConnection(const LogAddress& a) : name(QStringLiteral("bench_raw"))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(
-            a.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"), name);
-        if (a.isServer()) {
-            db.setHostName(a.host);
-            db.setPort(a.port);
-            db.setUserName(a.user);
-            db.setDatabaseName(a.database);
-        } else {
-            db.setDatabaseName(a.filePath);
-        }
-        if (!db.open())
-            err = db.lastError().text();
-    }
-    ~RawConnection()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool ok() const { return err.isEmpty(); }
-    QString error() const { return err; }
-    QSqlDatabase db() const { return QSqlDatabase::database(name, false); }
-    bool exec(const QString& sql)
-    {
-        QSqlQuery q(db());
-        if (q.exec(sql))
-            return true;
-        err = q.lastError().text();
-        return false;
-    }
-
-private:
-    QString name;
-    QString err;
-};
 
 // Appends contacts [from, to) of a log planned at `planned` contacts, in
 // one transaction.
@@ -524,14 +485,6 @@ bool benchServer(const QString& folder, const QString& address, Table& table)
     return true;
 }
 
-bool maintenance(const LogAddress& admin, const QString& sql, QString* error)
-{
-    RawConnection raw(admin);
-    if (raw.ok() && raw.exec(sql))
-        return true;
-    *error = raw.error();
-    return false;
-}
 
 } // namespace
 
