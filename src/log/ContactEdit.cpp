@@ -114,14 +114,19 @@ EditDoneResult checkEditDone(const ContactCache& cache, int row, Contact edited)
     r.contact = std::move(edited);
     const Contact& c = r.contact;
 
-    if (!parseTypedTime(c.fldtime)) {
+    const auto time = normaliseTypedTime(c.fldtime);
+    if (!time) {
         r.stop = EditDoneResult::Stop::InvalidTime;
         return r;
     }
-    if (!parseTypedDate(c.flddate)) {
+    const auto date = normaliseTypedDate(c.flddate);
+    if (!date) {
         r.stop = EditDoneResult::Stop::InvalidDate;
         return r;
     }
+    // Stored as a contact logged live stores them, whatever form was typed.
+    r.contact.fldtime = *time;
+    r.contact.flddate = *date;
     for (int i = 1; i <= cache.count(); ++i) {
         if (i == row)
             continue;

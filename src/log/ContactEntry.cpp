@@ -12,6 +12,7 @@
 #include "settings/Preferences.h"
 #include "settings/QuotedFile.h"
 
+#include <QLocale>
 #include <QScopeGuard>
 #include <cmath>
 
@@ -33,6 +34,13 @@ bool callCharacter(QChar c)
 bool same(const QString& a, const char* b)
 {
     return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+// The same call on the same band: the same contact tried again.
+bool sameAttempt(const Contact& a, const Contact& b)
+{
+    return a.calls.compare(b.calls, Qt::CaseInsensitive) == 0
+        && a.uband.compare(b.uband, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -62,6 +70,25 @@ QString canadianSectionForCall(const QString& call)
         if (same(start, prefix))
             return QString::fromLatin1(section);
     return QString();
+}
+
+QString notLoggedMessage(WriteProblem problem)
+{
+    const auto cannotWrite = [](const char* why) {
+        return QStringLiteral("Contact NOT logged - the log file cannot be written (%1).  Press Enter to try again.")
+            .arg(QLatin1String(why));
+    };
+    switch (problem) {
+    case WriteProblem::DiskFull: return cannotWrite("disk full");
+    case WriteProblem::ReadOnly: return cannotWrite("read-only");
+    case WriteProblem::DiskError: return cannotWrite("disk error");
+    default: return NotLoggedMessage;
+    }
+}
+
+bool isNotLoggedMessage(const QString& status)
+{
+    return status.startsWith(QLatin1String("Contact NOT logged"));
 }
 
 ContactEntry::ContactEntry(LogSession& s, Preferences& p, const PrefixTable& t, OperatorDialogs& d,
@@ -224,7 +251,7 @@ void ContactEntry::callFocusOut()
         return;
     const QString call = view.text(EntryField::Call);
     if (!call.isEmpty())
-        DupCheck();
+        DupCheck(true);
     const QString now = view.text(EntryField::Call);
     if (view.text(EntryField::Spc).isEmpty() && now.size() > 2) {
         const QString section = canadianSectionForCall(now);
@@ -275,7 +302,7 @@ bool ContactEntry::sectionInvalid()
     return r.invalid;
 }
 
-void ContactEntry::DupCheck()
+void ContactEntry::DupCheck(bool whileTyping)
 {
     const bool wasBusy = busy;
     busy = true;
@@ -283,9 +310,13 @@ void ContactEntry::DupCheck()
     const QString call = view.text(EntryField::Call);
     const auto rows = session.store().selectByCall(call);
     if (!rows) {
-        dialogs.message(QStringLiteral("Network Error"),
-                        QStringLiteral("Unable to check for duplicates - Network Error"),
-                        {DialogButton::Ok}, DialogIcon::Warning);
+        if (whileTyping) {
+            beeper.beep();
+            view.setStatus(DupCheckFailedText, StatusColour::Dupe);
+        } else {
+            dialogs.message(DupCheckFailedTitle, DupCheckFailedText, {DialogButton::Ok},
+                            DialogIcon::Warning);
+        }
         busy = wasBusy;
         return;
     }
@@ -376,7 +407,8 @@ void ContactEntry::cmdLogOn_Click()
         isLoggedOn = false;
         view.showLoggedOn(false);
         const QDateTime utc = utcNow();
-        view.setStatus(QStringLiteral("Logged Off at ") + utc.toString(QStringLiteral("yyyy/MM/dd"))
+        view.setStatus(QStringLiteral("Logged Off at ")
+                           + QLocale::system().toString(utc.date(), QLocale::ShortFormat)
                            + QLatin1Char(' ') + utc.toString(QStringLiteral("hh:mm:ss")),
                        StatusColour::Normal);
         if (savePreferences)
@@ -399,6 +431,8 @@ void ContactEntry::clearEntry()
 
 void ContactEntry::cmdClear_Click()
 {
+    dupFlag = false;
+    unconfirmed.reset();
     clearEntry();
     view.setPartialLine(QString());
     view.setStatus(QString(), StatusColour::Normal);
@@ -433,14 +467,37 @@ Contact ContactEntry::contactFromFields(const QDateTime& utc) const
     return c;
 }
 
-void ContactEntry::countMultipliers(const Contact& c, bool newCountry)
+void ContactEntry::countMultipliers(const Contact& c)
 {
-    MultiplierRecords& m = session.multipliers();
-    const int band = bandIndex(c.uband);
-    if (same(c.cont, "NA") && c.spc.size() > 3 && newCountry)
-        m.countries.append(band, c.spc);
-    if (c.spc.size() == 2 || c.spc.size() == 3)
-        m.sections.set(SectionTable::indexOf(c.spc), band);
+    // the same rule as a reload, so the score does not change with one
+    session.multipliers().addContact(c);
+}
+
+void ContactEntry::loggedSteps(const Contact& c)
+{
+    unconfirmed.reset();
+    view.setStatus(QString(), StatusColour::Normal);
+    countMultipliers(c);
+    for (const auto& step : afterLogged)
+        step();
+}
+
+bool ContactEntry::adoptIfStored(const Contact& typed)
+{
+    if (!unconfirmed || !sameAttempt(*unconfirmed, typed))
+        return false;
+    const auto rows = session.store().selectByCall(unconfirmed->calls);
+    if (!rows)
+        return false; // the duplicate check that follows reports it
+    for (const Contact& row : *rows) {
+        if (sameAttempt(row, *unconfirmed) && row.flddate == unconfirmed->flddate && row.fldtime == unconfirmed->fldtime) {
+            const Contact stored = *unconfirmed;
+            session.adoptContact(stored);
+            loggedSteps(stored);
+            return true;
+        }
+    }
+    return false;
 }
 
 void ContactEntry::Mains()
@@ -469,11 +526,20 @@ void ContactEntry::Mains()
             view.setStatus(QStringLiteral("Invalid time format!"), StatusColour::Normal);
             return;
         }
-        view.setText(EntryField::PostTime, time->toString(QStringLiteral("hh:mm")));
+        view.setText(EntryField::PostTime, typedTimeText(timeText, *time));
     }
 
     frmcmp();
     const bool invalidSection = sectionInvalid();
+    if (!entryIncomplete && !invalidSection && unconfirmed) {
+        // The last attempt may have reached the log after all.
+        if (adoptIfStored(contactFromFields(utcNow()))) {
+            clearEntry();
+            view.focus(EntryField::Call);
+            view.setPartialLine(QString());
+            return;
+        }
+    }
     DupCheck();
 
     if (!entryIncomplete && !dupFlag && !invalidSection) {
@@ -482,19 +548,21 @@ void ContactEntry::Mains()
             view.setText(EntryField::Spc, QStringLiteral("AK"));
         else if (same(spc, "Hawaii"))
             view.setText(EntryField::Spc, QStringLiteral("HI"));
-        const bool newCountry = view.newIndicatorVisible();
-        const Contact c = contactFromFields(utcNow());
+        Contact c = contactFromFields(utcNow());
+        if (unconfirmed && sameAttempt(*unconfirmed, c)) {
+            // the same contact tried again keeps the time of its first try
+            c.flddate = unconfirmed->flddate;
+            c.fldtime = unconfirmed->fldtime;
+        }
         if (!session.insertContact(c)) {
-            // Nothing is kept of it: the operator sees it was not logged and
-            // Enter tries again with the fields as they are.
+            // Nothing is kept of it in the cache: the operator sees it was
+            // not logged and Enter tries again with the fields as they are.
+            unconfirmed = c;
             beeper.beep();
-            view.setStatus(NotLoggedMessage, StatusColour::Dupe);
+            view.setStatus(notLoggedMessage(session.store().lastWriteProblem()), StatusColour::Dupe);
             return;
         }
-        view.setStatus(QString(), StatusColour::Normal);
-        countMultipliers(c, newCountry);
-        for (const auto& step : afterLogged)
-            step();
+        loggedSteps(c);
     }
     if (!invalidSection && !entryIncomplete) {
         clearEntry();

@@ -6,6 +6,7 @@
 
 #include "log/Contact.h"
 #include "log/EntryView.h"
+#include "log/LogStore.h"
 
 #include <QDateTime>
 #include <functional>
@@ -31,6 +32,14 @@ QString canadianSectionForCall(const QString& call);
 inline const QString TimeOnPrompt = QStringLiteral("Click Log \"Time On\"!");
 inline const QString NotLoggedMessage =
     QStringLiteral("Contact NOT logged - the log cannot be reached.  Press Enter to try again.");
+inline const QString DupCheckFailedTitle = QStringLiteral("Network Error");
+inline const QString DupCheckFailedText = QStringLiteral("Unable to check for duplicates - Network Error");
+
+// The failed-insert line, naming what the log ran into where it is known:
+// "Contact NOT logged - the log file cannot be written (disk full).  Press
+// Enter to try again."
+QString notLoggedMessage(WriteProblem problem);
+bool isNotLoggedMessage(const QString& status);
 
 class ContactEntry {
 public:
@@ -57,16 +66,20 @@ public:
     void postDateFocusIn();
 
     void Mains();
-    void DupCheck();
+    // `whileTyping`: the call field was left and the operator goes on
+    // typing, so a failure shows on the status line, never in a box.
+    void DupCheck(bool whileTyping = false);
     void PartialDupCheck(QChar c);
     void cmdLogOn_Click();
     void cmdClear_Click();
     void cmdDup_Click();
     void clearPartialLine() { view.setPartialLine(QString()); }
 
-    // The hold after a duplicate: keys typed in the call field wait until
-    // three seconds have passed since the duplicate was found.
+    // The hold after a duplicate: for three seconds after a duplicate was
+    // found, what is typed is the rest of the refused contact and is
+    // dropped; Esc ends the hold at once.
     bool duplicateFlag() const { return dupFlag; }
+    bool holding() const { return holdRemainingMs() > 0; }
     qint64 holdRemainingMs() const;
     void endHold() { dupFlag = false; }
 
@@ -90,7 +103,11 @@ private:
     bool sectionInvalid();
     void clearEntry();
     Contact contactFromFields(const QDateTime& utc) const;
-    void countMultipliers(const Contact& c, bool newCountry);
+    void countMultipliers(const Contact& c);
+    // After an insert that was given up on: true when that contact turned
+    // out to be stored after all (it is then taken as logged).
+    bool adoptIfStored(const Contact& typed);
+    void loggedSteps(const Contact& c);
     QDateTime utcNow() const;
 
     LogSession& session;
@@ -108,6 +125,9 @@ private:
     qint64 dupTimeMs = 0;
     bool entryIncomplete = false;
     bool busy = false; // inside Mains or DupCheck: focus changes do not check again
+    // The last contact whose insert failed: it may have been committed all
+    // the same, and Enter again must not store it twice.
+    std::optional<Contact> unconfirmed;
 };
 
 } // namespace zelq

@@ -7,6 +7,7 @@ namespace zelq {
 namespace {
 
 const QLatin1String crlf("\r\n");
+constexpr int startupLoadBoundMs = 30000;
 
 void call(const std::function<void()>& f)
 {
@@ -49,6 +50,19 @@ bool LogSession::connectLog(const QString& logPath, const QString& installFolder
                         DialogIcon::Critical);
         return false;
     }
+    // A log that opens but refuses writes would otherwise fail at the first
+    // contact; a busy or slow log is no such case.
+    if (!logStore.probeWritable() && logStore.lastWriteProblem() != WriteProblem::Unreachable
+        && logStore.lastWriteProblem() != WriteProblem::TimedOut) {
+        const QString why = logStore.lastWriteProblem() == WriteProblem::DiskFull ? QStringLiteral("the disk is full")
+            : logStore.lastWriteProblem() == WriteProblem::ReadOnly ? QStringLiteral("the file or its folder is read-only")
+                                                                    : QStringLiteral("the disk reports an error");
+        dialogs.message(QStringLiteral("Log Cannot Be Written"),
+                        QStringLiteral("The log %1 can be read, but contacts cannot be written to it: %2.")
+                                .arg(logStore.address().display(), why)
+                            + crlf + crlf + QStringLiteral("Reason: ") + logStore.errorString(),
+                        {DialogButton::Ok}, DialogIcon::Warning);
+    }
     if (!warnedNetworkFileSystem && logStore.onNetworkFileSystem()) {
         warnedNetworkFileSystem = true;
         dialogs.message(
@@ -67,7 +81,8 @@ bool LogSession::connectLog(const QString& logPath, const QString& installFolder
 
 bool LogSession::mnuOpen2()
 {
-    auto rows = logStore.selectAllOrdered();
+    // The first load may take its time: no one types yet.
+    auto rows = logStore.selectAllOrdered(startingUp ? startupLoadBoundMs : LogStore::ReadBoundMs);
     if (!rows)
         return false;
     MultiplierRecords rebuilt;
@@ -138,9 +153,14 @@ bool LogSession::insertContact(const Contact& c)
 {
     if (!logStore.insert(c))
         return false;
+    adoptContact(c);
+    return true;
+}
+
+void LogSession::adoptContact(const Contact& c)
+{
     contacts.append(c);
     knownRows += 1;
-    return true;
 }
 
 std::optional<bool> LogSession::logChangedElsewhere()

@@ -44,6 +44,9 @@ public:
     // Stores one contact of this position and adds it to the cache, so that
     // it does not count as another position's change.
     bool insertContact(const Contact& c);
+    // A contact of this position found stored after its insert was given
+    // up on: it joins the cache as if the insert had answered.
+    void adoptContact(const Contact& c);
 
     // Whether the table's row count differs from the count this position
     // knows (another position logged, edited or erased). nullopt when the

@@ -3,25 +3,41 @@
 // program runs against the table goes through here, as plain SQL text with
 // single quotes inside values doubled.
 //
-// SQLite: rollback journal, durable commits, a 10 s busy wait so that two
-// positions writing at once take turns instead of failing.
-// PostgreSQL: short connect and network time-outs, so that a pulled cable
-// costs seconds, not minutes.
-// A statement that fails leaves the connection marked broken; the next
-// statement reopens it first. A failed read is retried once on a fresh
-// connection (reading twice is harmless; writing twice is not).
+// Statements run on a thread of the store's own (LogWorker), and the caller
+// waits a bounded time: at most ReadBoundMs for a read (a duplicate query,
+// the row count, a reload) and WriteBoundMs for a write. A statement not
+// finished by then is cancelled and reported as failed; a write given up on
+// may still have been committed, which the caller must allow for.
+//
+// SQLite: rollback journal, durable commits; a writer waits its turn behind
+// another position's write for up to the bound, never longer.
+// PostgreSQL: short connect and network time-outs. A statement that fails
+// leaves the connection marked broken; the next statement reopens it first.
+// A read that fails on a lost server connection is retried once on a fresh
+// one (reading twice is harmless; writing twice is not).
 
 #include "log/Contact.h"
 #include "log/LogAddress.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace zelq {
 
+class LogWorker;
+
+// Why a write failed, as far as the engine tells.
+enum class WriteProblem { None, Unreachable, DiskFull, ReadOnly, DiskError, TimedOut };
+
 class LogStore {
 public:
+    static constexpr int ReadBoundMs = 2000;
+    static constexpr int WriteBoundMs = 5000;
+    static constexpr int ConnectBoundMs = 8000;
+
     // Each store has its own connection, named after `connectionName` (two
     // stores in one process are two positions, or the log and a source of
     // an append).
@@ -44,7 +60,9 @@ public:
                           const QString& baseFolder = QString());
 
     // The statements.
-    std::optional<std::vector<Contact>> selectAllOrdered();  // load, oldest first
+    // load, oldest first; `boundMs` longer than ReadBoundMs only where no
+    // operator waits at the keyboard (the first load at start-up)
+    std::optional<std::vector<Contact>> selectAllOrdered(int boundMs = ReadBoundMs);
     std::optional<std::vector<Contact>> selectAll();         // append source
     std::optional<std::vector<Contact>> selectByCall(const QString& call); // duplicate query
     std::optional<double> rowCount();
@@ -54,7 +72,16 @@ public:
     bool deleteOne(const QString& call, const QString& band, const QString& time);
     bool eraseAll();
 
+    // Tries a write that is rolled back: false when the log can be read but
+    // not written (a read-only file or folder, a full disk, no rights).
+    bool probeWritable();
+
     QString errorString() const { return error; }
+    // What the last failed write ran into.
+    WriteProblem lastWriteProblem() const { return problem; }
+
+    // Shows and hides the window's "waiting for the log" notice.
+    void setWaitingNotice(std::function<void(bool waiting)> notice);
 
     // True when the SQLite file lies on a network file system (NFS,
     // SMB/CIFS, sshfs), where file locking cannot be trusted.
@@ -67,17 +94,20 @@ public:
                                    const QString& oldBand, const QString& oldTime);
     static QString deleteStatement(const QString& call, const QString& band, const QString& time);
 
+    struct Link;   // the connection, as the worker thread holds it
+    struct Result; // what a statement brought back
+
 private:
-    bool open();
-    bool ensureOpen();
-    std::optional<std::vector<Contact>> read(const QString& sql);
-    std::optional<std::vector<Contact>> readOnce(const QString& sql);
+    bool onWorker(const std::function<void(Link&, Result&)>& job, int boundMs, Result& out);
+    std::optional<std::vector<Contact>> read(const QString& sql, int boundMs = ReadBoundMs);
     bool write(const QString& sql);
 
-    QString name;
     LogAddress addr;
     QString error;
-    bool broken = false;
+    WriteProblem problem = WriteProblem::None;
+    bool opened = false;
+    std::shared_ptr<Link> link;
+    std::unique_ptr<LogWorker> worker;
 };
 
 // Whether a file lies on a network file system.

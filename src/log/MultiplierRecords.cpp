@@ -1,5 +1,7 @@
 #include "log/MultiplierRecords.h"
 
+#include "log/SectionRules.h"
+
 namespace zelq {
 
 namespace {
@@ -83,7 +85,7 @@ void MultiplierRecords::addContact(const Contact& c)
     const int band = bandIndex(c.uband);
     if (!band)
         return;
-    if (c.cont.compare(QLatin1String("NA"), Qt::CaseInsensitive) == 0 && c.spc.size() > 3)
+    if (isCountryMultiplier(c.spc, c.cont))
         countries.add(band, c.spc);
     if (c.spc.size() == 2 || c.spc.size() == 3)
         sections.set(SectionTable::indexOf(c.spc), band);

@@ -49,7 +49,7 @@ struct MultiplierRecords {
 
     void clear();
     // What one logged contact adds: a section (two or three characters) or
-    // a North-American country (continent NA, longer than three characters).
+    // a North-American country (isCountryMultiplier).
     void addContact(const Contact& c);
 };
 

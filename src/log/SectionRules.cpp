@@ -16,16 +16,21 @@ SectionCheckResult CheckSectionValid(const QString& spc, const QString& continen
     return r;
 }
 
-bool newCountryIndicator(const QString& spc, const QString& continentLabel,
-                         const QStringList& workedOnBand)
+bool isCountryMultiplier(const QString& spc, const QString& continent)
 {
-    if (spc.size() <= 2 || spc.compare(NotFoundText, Qt::CaseInsensitive) == 0
-        || continentLabel.compare(QLatin1String("NA"), Qt::CaseInsensitive) != 0)
+    if (spc.size() <= 3 || continent.compare(QLatin1String("NA"), Qt::CaseInsensitive) != 0
+        || spc.compare(NotFoundText, Qt::CaseInsensitive) == 0)
         return false;
     for (const char* own : {"Hawaii", "Alaska", "Canada", "USA"})
         if (spc.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
             return false;
-    return !workedOnBand.contains(spc, Qt::CaseInsensitive);
+    return true;
+}
+
+bool newCountryIndicator(const QString& spc, const QString& continentLabel,
+                         const QStringList& workedOnBand)
+{
+    return isCountryMultiplier(spc, continentLabel) && !workedOnBand.contains(spc, Qt::CaseInsensitive);
 }
 
 } // namespace zelq

@@ -45,4 +45,31 @@ QString insertTimeColon(const QString& text)
     return text;
 }
 
+QString typedDateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+QString typedTimeText(const QString& typed, const QTime& time)
+{
+    return time.toString(typed.count(QLatin1Char(':')) >= 2 ? QStringLiteral("hh:mm:ss")
+                                                           : QStringLiteral("hh:mm"));
+}
+
+std::optional<QString> normaliseTypedDate(const QString& text)
+{
+    const auto date = parseTypedDate(text);
+    if (!date)
+        return std::nullopt;
+    return typedDateText(*date);
+}
+
+std::optional<QString> normaliseTypedTime(const QString& text)
+{
+    const auto time = parseTypedTime(text);
+    if (!time)
+        return std::nullopt;
+    return typedTimeText(text, *time);
+}
+
 } // namespace zelq

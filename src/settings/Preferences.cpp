@@ -65,7 +65,11 @@ PreferencesLoad loadPreferences(const QString& path, Preferences& prefs)
     p.formSize = clampFormSize(formSize);
     readColour(v[9], p.workedColour);
     readColour(v[10], p.remainingColour);
-    p.band = v[11];
+    // A hand-edited band outside the seven would be logged as it stands.
+    static const QStringList bands{QStringLiteral("160"), QStringLiteral("80"), QStringLiteral("40"),
+                                   QStringLiteral("20"), QStringLiteral("15"), QStringLiteral("10"),
+                                   QStringLiteral("6")};
+    p.band = bands.contains(v[11]) ? v[11] : QStringLiteral("20");
     p.ownContinent = v[12];
     p.firstName = v[13];
     p.logPath = v[14];

@@ -292,6 +292,10 @@ void EditContactWindow::onDone()
 
     const EditDoneResult r = checkEditDone(session.cache(), selected.row, fields());
     field(EditField::Spc)->setText(r.contact.spc);
+    if (r.stop == EditDoneResult::Stop::None) {
+        field(EditField::Date)->setText(r.contact.flddate);
+        field(EditField::Time)->setText(r.contact.fldtime);
+    }
 
     if (r.stop == EditDoneResult::Stop::InvalidTime) {
         beeper.beep();

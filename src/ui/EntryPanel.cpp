@@ -133,10 +133,6 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
     setTabOrder(txtRSTR, txtCntry);
     setTabOrder(txtCntry, txtPostConDate);
     setTabOrder(txtPostConDate, txtPostConTime);
-
-    holdTimer = new QTimer(this);
-    holdTimer->setSingleShot(true);
-    connect(holdTimer, &QTimer::timeout, this, &EntryPanel::replayHeldKeys);
 }
 
 EntryPanel::~EntryPanel() = default;
@@ -152,7 +148,6 @@ void EntryPanel::attach(ContactEntry* e)
     connect(txtCall, &QLineEdit::textChanged, this, [this] { entry->callChanged(); });
     connect(txtCntry, &QLineEdit::textChanged, this, [this] { entry->spcChanged(); });
     connect(cmdLogOn, &QPushButton::clicked, this, [this] { entry->cmdLogOn_Click(); });
-    connect(cmdClear, &QPushButton::clicked, this, [this] { entry->cmdClear_Click(); });
     connect(cmdDup, &QPushButton::clicked, this, [this] { entry->cmdDup_Click(); });
 }
 
@@ -166,6 +161,23 @@ QLineEdit* EntryPanel::field(EntryField f) const
     case EntryField::PostTime: return txtPostConTime;
     }
     return txtCall;
+}
+
+bool EntryPanel::isEntryField(const QWidget* w) const
+{
+    for (const QWidget* f : {txtCall, txtRSTR, txtCntry, txtPostConDate, txtPostConTime})
+        if (w == f)
+            return true;
+    return false;
+}
+
+EntryField EntryPanel::fieldOf(const QLineEdit* edit) const
+{
+    for (EntryField f : {EntryField::Call, EntryField::Name, EntryField::Spc, EntryField::PostDate,
+                         EntryField::PostTime})
+        if (field(f) == edit)
+            return f;
+    return EntryField::Call;
 }
 
 void EntryPanel::setPostContestMode(bool on)
@@ -229,6 +241,17 @@ void EntryPanel::focusNext(EntryField f)
     }
 }
 
+void EntryPanel::focusPrevious(EntryField f)
+{
+    switch (f) {
+    case EntryField::Call: focus(postContestMode() ? EntryField::PostTime : EntryField::Spc); break;
+    case EntryField::Name: focus(EntryField::Call); break;
+    case EntryField::Spc: focus(EntryField::Name); break;
+    case EntryField::PostDate: focus(EntryField::Spc); break;
+    case EntryField::PostTime: focus(EntryField::PostDate); break;
+    }
+}
+
 QString EntryPanel::continent() const { return label19->text(); }
 void EntryPanel::setContinent(const QString& t) { label19->setText(t); }
 void EntryPanel::setBearing(const QString& t) { label22->setText(t); }
@@ -238,6 +261,7 @@ void EntryPanel::setNewIndicator(bool visible) { label3->setVisible(visible); }
 
 void EntryPanel::setStatus(const QString& text, StatusColour colour)
 {
+    statusColour = colour;
     lblDialog->setText(text);
     paintBackground(lblDialog, colour == StatusColour::Dupe           ? statusDupe
                                : colour == StatusColour::KeyboardMode ? statusKeyboard
@@ -246,7 +270,24 @@ void EntryPanel::setStatus(const QString& text, StatusColour colour)
 
 QString EntryPanel::status() const
 {
-    return lblDialog->text();
+    return waiting ? statusBeforeWait : lblDialog->text();
+}
+
+void EntryPanel::showWaitingForLog(bool on)
+{
+    if (on == waiting)
+        return;
+    if (on) {
+        statusBeforeWait = lblDialog->text();
+        colourBeforeWait = statusColour;
+        setStatus(QStringLiteral("Waiting for the log\u2026"), StatusColour::Normal);
+        waiting = true;
+    } else {
+        waiting = false;
+        if (lblDialog->text() == QStringLiteral("Waiting for the log\u2026"))
+            setStatus(statusBeforeWait, colourBeforeWait);
+    }
+    lblDialog->repaint();
 }
 
 void EntryPanel::setPartialLine(const QString& text)
@@ -277,8 +318,6 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event)
     if (!edit || !entry)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyPress:
-        return handleKey(edit, static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
         if (edit == txtCall)
             entry->callFocusIn();
@@ -300,51 +339,10 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool EntryPanel::handleKey(QLineEdit* edit, QKeyEvent* key)
+bool EntryPanel::typeCharacter(QLineEdit* edit, QChar ch)
 {
-    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::ControlModifier) {
-        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
-            if (ctrlShortcut)
-                ctrlShortcut(key->key());
-            return true; // a Ctrl+letter is never typed
-        }
-        return !key->text().isEmpty() && key->text().at(0).isPrint();
-    }
-
-    // The hold after a duplicate: what is typed waits, in order.
-    if (!replaying) {
-        if (holdTimer->isActive()) {
-            heldKeys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
-            return true;
-        }
-        if (edit == txtCall && entry->duplicateFlag()) {
-            const qint64 wait = entry->holdRemainingMs();
-            if (wait > 0) {
-                heldKeys.push_back(std::unique_ptr<QKeyEvent>(key->clone()));
-                holdTimer->start(int(wait));
-                return true;
-            }
-            entry->endHold();
-        }
-    }
-
-    if (key->key() == Qt::Key_Escape) {
-        entry->cmdClear_Click();
-        return true;
-    }
-    QChar ch;
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        ch = QLatin1Char('\r');
-    else if (key->key() == Qt::Key_Backspace)
-        ch = QLatin1Char('\b');
-    else if (key->text().size() == 1 && key->text().at(0).isPrint())
-        ch = key->text().at(0);
-    else
-        return false; // arrows, Tab, Delete: the field's own
-    if (!ContactEntry::windowAccepts(ch))
-        return true;
-
+    if (!entry)
+        return false;
     std::optional<QChar> result;
     if (edit == txtCall)
         result = entry->callKey(ch);
@@ -382,21 +380,6 @@ void EntryPanel::sanitisePasted(QLineEdit* edit, const QString& text)
     const int cursor = edit->cursorPosition() - int(text.size() - clean.size());
     edit->setText(clean);
     edit->setCursorPosition(std::max(0, cursor));
-}
-
-void EntryPanel::replayHeldKeys()
-{
-    entry->endHold();
-    replaying = true;
-    while (!heldKeys.empty()) {
-        std::unique_ptr<QKeyEvent> k = std::move(heldKeys.front());
-        heldKeys.pop_front();
-        QWidget* target = QApplication::focusWidget();
-        if (!target)
-            target = txtCall;
-        QCoreApplication::sendEvent(target, k.get());
-    }
-    replaying = false;
 }
 
 } // namespace zelq

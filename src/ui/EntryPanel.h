@@ -7,15 +7,10 @@
 #include "log/EntryView.h"
 
 #include <QWidget>
-#include <deque>
-#include <functional>
-#include <memory>
 
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 namespace zelq {
 
@@ -32,9 +27,21 @@ public:
     void attach(ContactEntry* entry);
 
     QLineEdit* field(EntryField f) const;
+    bool isEntryField(const QWidget* w) const;
+    EntryField fieldOf(const QLineEdit* edit) const;
     void setPostContestMode(bool on);
-    // Ctrl+letter: the window's shortcut, if any; never typed into a field.
-    std::function<bool(int key)> ctrlShortcut;
+    QPushButton* clearButton() const { return cmdClear; }
+
+    // A character for `edit` that the window let through: the field's own
+    // rules. True when the key is used up; false leaves it to the field
+    // (Backspace).
+    bool typeCharacter(QLineEdit* edit, QChar ch);
+    // Moves the focus back from `f`, as Shift+Tab does.
+    void focusPrevious(EntryField f);
+
+    // "Waiting for the log…" on the status line, painted at once (the
+    // window is waiting and paints nothing else), then what was there.
+    void showWaitingForLog(bool waiting);
 
     // EntryView
     QString text(EntryField f) const override;
@@ -60,8 +67,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool handleKey(QLineEdit* edit, QKeyEvent* key);
-    void replayHeldKeys();
     void sanitisePasted(QLineEdit* edit, const QString& text);
 
     ContactEntry* entry = nullptr;
@@ -81,11 +86,10 @@ private:
     QPushButton* cmdLogOn = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdDup = nullptr;
-
-    // Keys typed during the hold after a duplicate, replayed in order.
-    QTimer* holdTimer = nullptr;
-    std::deque<std::unique_ptr<QKeyEvent>> heldKeys;
-    bool replaying = false;
+    StatusColour statusColour = StatusColour::Normal;
+    QString statusBeforeWait;
+    StatusColour colourBeforeWait = StatusColour::Normal;
+    bool waiting = false;
 };
 
 } // namespace zelq

@@ -11,6 +11,7 @@
 #include "ui/ColoursWindow.h"
 #include "ui/Labels.h"
 #include "ui/EntryPanel.h"
+#include "ui/LogWindowKeys.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
 #include "ui/ArchiveCommand.h"
@@ -34,6 +35,8 @@
 #include "zelq_build_info.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <cmath>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -59,8 +62,17 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
                                            app.beeper, app.clock, *panel);
     entry->savePreferences = [this] { app.SavePref(); };
     panel->attach(entry.get());
-    // Windows reached by Ctrl+letter join this table as they are built.
-    panel->ctrlShortcut = [](int) { return false; };
+    // Every key of the window, wherever the focus is. Windows reached by
+    // Ctrl+letter and the keyer modes join its table as they are built.
+    keys = new LogWindowKeys(this, *panel);
+    keys->dispatch().escape = [this] { entry->cmdClear_Click(); };
+    keys->dispatch().holding = [this] { return entry->holding(); };
+    keys->dispatch().endHold = [this] { entry->endHold(); };
+    entry->onLoggedOff = [this] {
+        if (!BackupLog(app.session.cache(), app.folders.install))
+            setStatus(panel->status() + QStringLiteral("  (backup file not written)"));
+    };
+    app.store.setWaitingNotice([this](bool waiting) { panel->showWaitingForLog(waiting); });
     setup = new SetupCommand(app, this);
 
     // What a reload refreshes, in order: list, country list, grid, score.
@@ -107,7 +119,12 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     };
     editCommands = new ContactEditCommands(app.session, app.prefixes, app.dialogs, app.beeper, this);
     editCommands->hideButtons = [this] { hideEditButtons(); };
-    app.session.onStatus = [this](const QString& text) { setStatus(text); };
+    // A contact that was not logged stays on the status line until the
+    // operator acts on it; a reload's news waits.
+    app.session.onStatus = [this](const QString& text) {
+        if (!isNotLoggedMessage(panel->status()))
+            setStatus(text);
+    };
     app.session.resetOperatingTime = [this] {
         app.prefs.operatingSeconds = 0;
         entry->restartOperatingTime();
@@ -129,6 +146,11 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
 }
 
 LogWindow::~LogWindow() = default;
+
+KeyDispatch& LogWindow::keyDispatch()
+{
+    return keys->dispatch();
+}
 
 void LogWindow::buildLayout()
 {
@@ -206,6 +228,9 @@ void LogWindow::buildLayout()
     outer->addStretch(1);
 
     setCentralWidget(central);
+    // The mouse over an empty part of the window empties the partial line.
+    central->setMouseTracking(true);
+    central->installEventFilter(this);
 
 }
 
@@ -217,7 +242,11 @@ void LogWindow::connectMenu()
     menus.mnuPostContest->setCheckable(true);
     connect(menus.mnuPostContest, &QAction::triggered, this, &LogWindow::mnuPostContest_Click);
     connect(menus.mnuSetup, &QAction::triggered, this, &LogWindow::mnuSetup_Click);
+    // The "&Clear" menu and the "&Clear" button are one command: Alt+C
+    // belongs to the menu, and the button triggers it.
     connect(menus.mnuClear, &QAction::triggered, this, [this] { entry->cmdClear_Click(); });
+    panel->clearButton()->setShortcut(QKeySequence());
+    connect(panel->clearButton(), &QPushButton::clicked, menus.mnuClear, &QAction::trigger);
     connect(menus.mnuHelp, &QAction::triggered, this, &LogWindow::mnuHelp_Click);
     connect(menus.mnuColors, &QAction::triggered, this, &LogWindow::mnuColors_Click);
     connect(menus.mnuFormSize, &QAction::triggered, this, [this] {
@@ -447,6 +476,13 @@ bool LogWindow::eventFilter(QObject* watched, QEvent* event)
         if (!next.isEmpty())
             mnuBandChoose(next);
         return true;
+    }
+    if (watched == centralWidget() && event->type() == QEvent::MouseMove) {
+        // Moves over the grid show a section's breakdown there instead.
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QWidget* under = QApplication::widgetAt(move->globalPosition().toPoint());
+        if (!under || !grid->isAncestorOf(under))
+            panel->setPartialLine(QString());
     }
     return QMainWindow::eventFilter(watched, event);
 }

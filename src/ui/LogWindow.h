@@ -18,6 +18,8 @@ namespace zelq {
 class AppContext;
 class ContactEntry;
 class EntryPanel;
+class KeyDispatch;
+class LogWindowKeys;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -49,6 +51,8 @@ public:
     void focusCall();
 
     ContactEntry& contactEntry() { return *entry; }
+    // The window's keyboard: Ctrl shortcuts and the keyer modes add to it.
+    KeyDispatch& keyDispatch();
     EntryPanel& entryPanel() { return *panel; }
 
     // Menu commands.
@@ -88,6 +92,7 @@ private:
     QTimer* timer2 = nullptr;
 
     EntryPanel* panel = nullptr;
+    LogWindowKeys* keys = nullptr;
     std::unique_ptr<ContactEntry> entry;
     QLabel* label24 = nullptr; // band
     QLabel* lblOwnCall = nullptr;
