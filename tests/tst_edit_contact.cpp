@@ -4,6 +4,7 @@
 #include "FakeBeeper.h"
 #include "FakeDialogs.h"
 #include "PgTestServer.h"
+#include "export/Cabrillo.h"
 #include "log/CountryCompletion.h"
 #include "log/LogSession.h"
 #include "log/LogStore.h"
@@ -354,6 +355,49 @@ private slots:
         QCOMPARE(p.dialogs.messageTitles().last(), u"Invalid Date Format!"_s);
         QCOMPARE(p.stored(), before);
         QCOMPARE(p.beeper.count, 3);
+    }
+
+    void editedDateAndTimeAreStoredAsLoggedContactsStoreThem_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("storedDate");
+        QTest::addColumn<QString>("storedTime");
+        QTest::addColumn<QString>("cabrillo");
+        QTest::newRow("month first, h:mm") << u"2/7/2026"_s << u"1:23"_s << u"2026/02/07"_s
+                                           << u"01:23"_s << u"2026-02-07 0123"_s;
+        QTest::newRow("two-digit year") << u"2/7/26"_s << u"23:59"_s << u"2026/02/07"_s << u"23:59"_s
+                                        << u"2026-02-07 2359"_s;
+        QTest::newRow("dashes, seconds kept") << u"2026-2-7"_s << u"1:02:03"_s << u"2026/02/07"_s
+                                              << u"01:02:03"_s << u"2026-02-07 0102"_s;
+        QTest::newRow("already stored form") << u"2026/02/07"_s << u"18:05:00"_s << u"2026/02/07"_s
+                                             << u"18:05:00"_s << u"2026-02-07 1805"_s;
+    }
+    void editedDateAndTimeAreStoredAsLoggedContactsStoreThem()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, storedDate);
+        QFETCH(QString, storedTime);
+        QFETCH(QString, cabrillo);
+        Position p;
+        QVERIFY(p.open({contact(u"W1AW"_s, u"20"_s, u"18:00:00"_s)}));
+        EditContactWindow* w = p.edit(1);
+        QVERIFY(w);
+        get(w, "txtEditDate")->setText(date);
+        get(w, "txtEditTime")->setText(time);
+        click(w, "cmdDone");
+        QTest::qWait(20);
+        QCOMPARE(p.dialogs.messageTitles(), QStringList{});
+        const Rows rows = p.stored();
+        QCOMPARE(int(rows.size()), 1);
+        QCOMPARE(rows[0].flddate, storedDate);
+        QCOMPARE(rows[0].fldtime, storedTime);
+
+        // The Cabrillo line of the edited contact reads as any other.
+        QVERIFY(p.session.WorkList());
+        const QString line = cabrilloQsoLine(p.session.cache().row(1), u"K1ZZ"_s, u"CT"_s, u"CW"_s);
+        QVERIFY2(line.startsWith(u"QSO: 14000 CW "_s + cabrillo + u" K1ZZ "_s), qPrintable(line));
     }
 
     void oneEditChangesAndOneDeleteRemovesIdenticalContacts_data() { engineRows(); }

@@ -86,10 +86,6 @@ QString notLoggedMessage(WriteProblem problem)
     }
 }
 
-bool isNotLoggedMessage(const QString& status)
-{
-    return status.startsWith(QLatin1String("Contact NOT logged"));
-}
 
 ContactEntry::ContactEntry(LogSession& s, Preferences& p, const PrefixTable& t, OperatorDialogs& d,
                            Beeper& b, const Clock& c, EntryView& v)
@@ -482,22 +478,22 @@ void ContactEntry::loggedSteps(const Contact& c)
         step();
 }
 
-bool ContactEntry::adoptIfStored(const Contact& typed)
+ContactEntry::Stored ContactEntry::adoptIfStored(const Contact& typed)
 {
     if (!unconfirmed || !sameAttempt(*unconfirmed, typed))
-        return false;
+        return Stored::No;
     const auto rows = session.store().selectByCall(unconfirmed->calls);
     if (!rows)
-        return false; // the duplicate check that follows reports it
+        return Stored::Unknown;
     for (const Contact& row : *rows) {
         if (sameAttempt(row, *unconfirmed) && row.flddate == unconfirmed->flddate && row.fldtime == unconfirmed->fldtime) {
             const Contact stored = *unconfirmed;
             session.adoptContact(stored);
             loggedSteps(stored);
-            return true;
+            return Stored::Yes;
         }
     }
-    return false;
+    return Stored::No;
 }
 
 void ContactEntry::Mains()
@@ -533,11 +529,19 @@ void ContactEntry::Mains()
     const bool invalidSection = sectionInvalid();
     if (!entryIncomplete && !invalidSection && unconfirmed) {
         // The last attempt may have reached the log after all.
-        if (adoptIfStored(contactFromFields(utcNow()))) {
+        switch (adoptIfStored(contactFromFields(utcNow()))) {
+        case Stored::Yes:
             clearEntry();
             view.focus(EntryField::Call);
             view.setPartialLine(QString());
             return;
+        case Stored::Unknown:
+            // Inserting again could store it twice: wait for the log.
+            beeper.beep();
+            view.setStatus(notLoggedMessage(session.store().lastWriteProblem()), StatusColour::Dupe);
+            return;
+        case Stored::No:
+            break;
         }
     }
     DupCheck();

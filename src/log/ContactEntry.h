@@ -39,7 +39,7 @@ inline const QString DupCheckFailedText = QStringLiteral("Unable to check for du
 // "Contact NOT logged - the log file cannot be written (disk full).  Press
 // Enter to try again."
 QString notLoggedMessage(WriteProblem problem);
-bool isNotLoggedMessage(const QString& status);
+
 
 class ContactEntry {
 public:
@@ -104,9 +104,10 @@ private:
     void clearEntry();
     Contact contactFromFields(const QDateTime& utc) const;
     void countMultipliers(const Contact& c);
-    // After an insert that was given up on: true when that contact turned
-    // out to be stored after all (it is then taken as logged).
-    bool adoptIfStored(const Contact& typed);
+    // After an insert that failed: whether that contact turned out to be
+    // stored after all (it is then taken as logged), or cannot be told.
+    enum class Stored { Yes, No, Unknown };
+    Stored adoptIfStored(const Contact& typed);
     void loggedSteps(const Contact& c);
     QDateTime utcNow() const;
 

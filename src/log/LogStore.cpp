@@ -80,7 +80,7 @@ struct LogStore::Link {
     QString name; // of the Qt connection, used on the worker thread only
     LogAddress addr;
     bool broken = false;
-    LogWorker* worker = nullptr;
+    LogWorker::HandlePublisher publish;
 };
 
 struct LogStore::Result {
@@ -146,9 +146,9 @@ void publishHandle(Link& l, QSqlDatabase& db)
     const QVariant h = db.driver()->handle();
     void* p = h.isValid() && h.data() ? *static_cast<void* const*>(h.constData()) : nullptr;
     if (isSQLite(l) && qstrcmp(h.typeName(), "sqlite3*") == 0)
-        l.worker->setNativeHandle(LogWorker::Engine::SQLite, p);
+        l.publish(LogWorker::Engine::SQLite, p);
     else if (!isSQLite(l) && qstrcmp(h.typeName(), "PGconn*") == 0)
-        l.worker->setNativeHandle(LogWorker::Engine::PostgreSQL, p);
+        l.publish(LogWorker::Engine::PostgreSQL, p);
 }
 
 void setBusyWait(Link& l, QSqlDatabase& db, int ms)
@@ -163,7 +163,7 @@ void setBusyWait(Link& l, QSqlDatabase& db, int ms)
 
 void closeLink(Link& l)
 {
-    l.worker->setNativeHandle(LogWorker::Engine::None, nullptr);
+    l.publish(LogWorker::Engine::None, nullptr);
     if (QSqlDatabase::contains(l.name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(l.name, false);
@@ -313,11 +313,12 @@ LogStore::LogStore(const QString& connectionName)
     : link(std::make_shared<Link>()), worker(std::make_unique<LogWorker>())
 {
     link->name = connectionName + QLatin1Char('_') + QUuid::createUuid().toString(QUuid::Id128);
-    link->worker = worker.get();
+    link->publish = worker->handlePublisher();
 }
 
 LogStore::~LogStore()
 {
+    worker->onWaiting = nullptr; // the window that showed it may be gone
     close();
     worker.reset(); // ends the thread before the link it uses goes
 }
@@ -334,6 +335,7 @@ bool LogStore::onWorker(const std::function<void(Link&, Result&)>& job, int boun
     // Everything the job needs travels with it: a job given up on may
     // still run to its end after this returns.
     if (!worker->run([l, result, job] { job(*l, *result); }, boundMs)) {
+        quiet.setRemainingTime(QuietAfterTimeoutMs);
         out = Result();
         out.open = opened;
         out.problem = WriteProblem::TimedOut;
@@ -348,8 +350,18 @@ bool LogStore::onWorker(const std::function<void(Link&, Result&)>& job, int boun
         problem = out.problem == WriteProblem::None ? WriteProblem::Unreachable : out.problem;
     } else {
         problem = WriteProblem::None;
+        quiet = QDeadlineTimer();
     }
     return out.ok;
+}
+
+bool LogStore::quietAfterTimeout()
+{
+    if (quiet.isForever() || quiet.hasExpired())
+        return false;
+    error = QStringLiteral("The log did not answer a moment ago.");
+    problem = WriteProblem::TimedOut;
+    return true;
 }
 
 bool LogStore::connect(const QString& logPath, const QString& baseFolder)
@@ -430,6 +442,8 @@ bool LogStore::probeWritable()
 
 std::optional<std::vector<Contact>> LogStore::selectAllOrdered(int boundMs)
 {
+    if (quietAfterTimeout())
+        return std::nullopt;
     return read(QStringLiteral("select * from tbllog order by flddate, fldtime"), boundMs);
 }
 
@@ -446,6 +460,8 @@ std::optional<std::vector<Contact>> LogStore::selectByCall(const QString& call)
 
 std::optional<double> LogStore::rowCount()
 {
+    if (quietAfterTimeout())
+        return std::nullopt;
     Result r;
     if (!onWorker([](Link& l, Result& res) { withRetry(l, res, countRows); }, ReadBoundMs, r))
         return std::nullopt;

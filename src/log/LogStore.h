@@ -19,6 +19,7 @@
 #include "log/Contact.h"
 #include "log/LogAddress.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -37,6 +38,12 @@ public:
     static constexpr int ReadBoundMs = 2000;
     static constexpr int WriteBoundMs = 5000;
     static constexpr int ConnectBoundMs = 8000;
+    // After a statement was given up on, the row count and the reload fail
+    // at once for this long instead of each waiting its full bound (the
+    // poll and a change notice's reload behind a duplicate query would
+    // otherwise add up). What the operator asks for (a duplicate query, a
+    // write) always tries.
+    static constexpr int QuietAfterTimeoutMs = 3000;
 
     // Each store has its own connection, named after `connectionName` (two
     // stores in one process are two positions, or the log and a source of
@@ -99,6 +106,8 @@ public:
 
 private:
     bool onWorker(const std::function<void(Link&, Result&)>& job, int boundMs, Result& out);
+    // True (with the error set) while reads are answered at once.
+    bool quietAfterTimeout();
     std::optional<std::vector<Contact>> read(const QString& sql, int boundMs = ReadBoundMs);
     bool write(const QString& sql);
 
@@ -106,6 +115,7 @@ private:
     QString error;
     WriteProblem problem = WriteProblem::None;
     bool opened = false;
+    QDeadlineTimer quiet;
     std::shared_ptr<Link> link;
     std::unique_ptr<LogWorker> worker;
 };

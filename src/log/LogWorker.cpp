@@ -8,9 +8,9 @@
 
 namespace zelq {
 
-LogWorker::LogWorker()
+LogWorker::LogWorker() : state(std::make_shared<State>())
 {
-    thread = QThread::create([this] { loop(); });
+    thread = QThread::create([s = state] { loop(s); });
     thread->setObjectName(QStringLiteral("zelq-log"));
     thread->start();
 }
@@ -18,46 +18,47 @@ LogWorker::LogWorker()
 LogWorker::~LogWorker()
 {
     {
-        std::lock_guard<std::mutex> g(lock);
-        stopping = true;
-        for (auto& t : queue)
+        std::lock_guard<std::mutex> g(state->lock);
+        state->stopping = true;
+        for (auto& t : state->queue)
             t->abandoned = true;
-        interruptRunning();
+        state->interruptRunning();
     }
-    wake.notify_all();
+    state->wake.notify_all();
     if (thread->wait(5000)) {
         delete thread;
     } else {
         // A statement that ignores every cancel: leave the thread to end on
-        // its own rather than block the program's exit. It touches nothing
-        // of ours but its own job.
-        thread->setParent(nullptr);
+        // its own rather than block the program's exit. What it uses is
+        // shared with it and outlives this object.
+        QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     }
 }
 
-void LogWorker::loop()
+void LogWorker::loop(const std::shared_ptr<State>& s)
 {
     for (;;) {
         std::shared_ptr<Task> task;
         {
-            std::unique_lock<std::mutex> g(lock);
-            wake.wait(g, [this] { return stopping || !queue.empty(); });
-            if (queue.empty())
+            std::unique_lock<std::mutex> g(s->lock);
+            s->wake.wait(g, [&s] { return s->stopping || !s->queue.empty(); });
+            if (s->queue.empty())
                 return; // stopping
-            task = queue.front();
-            queue.pop_front();
+            task = s->queue.front();
+            s->queue.pop_front();
             if (task->abandoned)
                 continue;
-            running = task;
+            s->running = task;
         }
         task->fn();
+        std::function<void()> spent;
         {
-            std::lock_guard<std::mutex> g(lock);
-            running.reset();
+            std::lock_guard<std::mutex> g(s->lock);
+            s->running.reset();
             task->done = true;
-            task->fn = nullptr; // what it captured goes now, on this thread
+            spent.swap(task->fn); // what it captured goes on this thread
         }
-        finished.notify_all();
+        s->finished.notify_all();
     }
 }
 
@@ -65,14 +66,14 @@ bool LogWorker::run(std::function<void()> job, int boundMs)
 {
     auto task = std::make_shared<Task>();
     task->fn = std::move(job);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-    std::unique_lock<std::mutex> g(lock);
-    queue.push_back(task);
-    wake.notify_one();
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::milliseconds(boundMs);
+    std::unique_lock<std::mutex> g(state->lock);
+    state->queue.push_back(task);
+    state->wake.notify_one();
     const auto isDone = [&task] { return task->done; };
-    const auto notice = std::chrono::steady_clock::now()
-        + std::chrono::milliseconds(std::min(boundMs, waitingNoticeMs));
-    if (finished.wait_until(g, notice, isDone))
+    const auto notice = start + std::chrono::milliseconds(std::min(boundMs, waitingNoticeMs));
+    if (state->finished.wait_until(g, notice, isDone))
         return true;
     bool shown = false;
     if (onWaiting && boundMs > waitingNoticeMs) {
@@ -81,28 +82,30 @@ bool LogWorker::run(std::function<void()> job, int boundMs)
         shown = true;
         g.lock();
     }
-    const bool done = finished.wait_until(g, deadline, isDone);
+    const bool done = state->finished.wait_until(g, deadline, isDone);
     if (!done) {
         task->abandoned = true;
-        if (running == task)
-            interruptRunning();
+        if (state->running == task)
+            state->interruptRunning();
     }
     g.unlock();
-    if (shown)
+    if (shown && onWaiting)
         onWaiting(false);
     return done;
 }
 
-void LogWorker::setNativeHandle(Engine e, void* h)
+LogWorker::HandlePublisher LogWorker::handlePublisher() const
 {
-    std::lock_guard<std::mutex> g(lock);
-    engine = h ? e : Engine::None;
-    handle = h;
+    return [s = state](Engine e, void* h) {
+        std::lock_guard<std::mutex> g(s->lock);
+        s->engine = h ? e : Engine::None;
+        s->handle = h;
+    };
 }
 
-void LogWorker::interruptRunning()
+void LogWorker::State::interruptRunning()
 {
-    if (!handle)
+    if (!handle || !running)
         return;
     switch (engine) {
     case Engine::SQLite:

@@ -41,9 +41,11 @@ public:
     // (true) and when it ends (false): the window shows that it waits.
     std::function<void(bool waiting)> onWaiting;
 
-    // From jobs only: the open connection's engine handle (sqlite3* or
-    // PGconn*), or None before it is closed.
-    void setNativeHandle(Engine engine, void* handle);
+    // For jobs: publishes the open connection's engine handle (sqlite3* or
+    // PGconn*), or None before it is closed. It stays valid as long as a
+    // job that holds it runs, even past the worker's end.
+    using HandlePublisher = std::function<void(Engine, void*)>;
+    HandlePublisher handlePublisher() const;
 
     // How long a wait lasts before onWaiting(true).
     static constexpr int waitingNoticeMs = 150;
@@ -54,18 +56,24 @@ private:
         bool done = false;
         bool abandoned = false;
     };
+    // Shared with the thread, which may outlive this object when a
+    // statement ignores every cancel.
+    struct State {
+        std::mutex lock;
+        std::condition_variable wake;     // the thread: work arrived
+        std::condition_variable finished; // the callers: a task finished
+        std::deque<std::shared_ptr<Task>> queue;
+        std::shared_ptr<Task> running;
+        bool stopping = false;
+        Engine engine = Engine::None;
+        void* handle = nullptr;
 
-    void loop();
-    void interruptRunning(); // with `lock` held
+        void interruptRunning(); // with `lock` held
+    };
 
-    std::mutex lock;
-    std::condition_variable wake;     // the thread: work arrived
-    std::condition_variable finished; // the callers: a task finished
-    std::deque<std::shared_ptr<Task>> queue;
-    std::shared_ptr<Task> running;
-    bool stopping = false;
-    Engine engine = Engine::None;
-    void* handle = nullptr;
+    static void loop(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> state;
     QThread* thread = nullptr;
 };
 

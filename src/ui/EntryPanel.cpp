@@ -261,7 +261,7 @@ void EntryPanel::setNewIndicator(bool visible) { label3->setVisible(visible); }
 
 void EntryPanel::setStatus(const QString& text, StatusColour colour)
 {
-    statusColour = colour;
+    this->colour = colour;
     lblDialog->setText(text);
     paintBackground(lblDialog, colour == StatusColour::Dupe           ? statusDupe
                                : colour == StatusColour::KeyboardMode ? statusKeyboard
@@ -279,7 +279,7 @@ void EntryPanel::showWaitingForLog(bool on)
         return;
     if (on) {
         statusBeforeWait = lblDialog->text();
-        colourBeforeWait = statusColour;
+        colourBeforeWait = colour;
         setStatus(QStringLiteral("Waiting for the log\u2026"), StatusColour::Normal);
         waiting = true;
     } else {

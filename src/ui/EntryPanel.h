@@ -57,6 +57,7 @@ public:
     void setNewIndicator(bool visible) override;
     void setStatus(const QString& text, StatusColour colour) override;
     QString status() const override;
+    StatusColour statusColour() const { return waiting ? colourBeforeWait : colour; }
     void setPartialLine(const QString& text) override;
     void showLoggedOn(bool loggedOn) override;
     void showPartialDisplay(bool on) override;
@@ -86,7 +87,7 @@ private:
     QPushButton* cmdLogOn = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdDup = nullptr;
-    StatusColour statusColour = StatusColour::Normal;
+    StatusColour colour = StatusColour::Normal;
     QString statusBeforeWait;
     StatusColour colourBeforeWait = StatusColour::Normal;
     bool waiting = false;

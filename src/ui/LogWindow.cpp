@@ -119,10 +119,10 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     };
     editCommands = new ContactEditCommands(app.session, app.prefixes, app.dialogs, app.beeper, this);
     editCommands->hideButtons = [this] { hideEditButtons(); };
-    // A contact that was not logged stays on the status line until the
-    // operator acts on it; a reload's news waits.
+    // A red line (a dupe, a contact not logged, a failed duplicate check)
+    // stays until the operator acts on it; a reload's news waits.
     app.session.onStatus = [this](const QString& text) {
-        if (!isNotLoggedMessage(panel->status()))
+        if (panel->statusColour() != StatusColour::Dupe)
             setStatus(text);
     };
     app.session.resetOperatingTime = [this] {
@@ -145,7 +145,10 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     focusCall();
 }
 
-LogWindow::~LogWindow() = default;
+LogWindow::~LogWindow()
+{
+    app.store.setWaitingNotice({});
+}
 
 KeyDispatch& LogWindow::keyDispatch()
 {

@@ -1,0 +1,434 @@
+// The log window as a whole: one keyboard for the whole window (Esc, Alt+C
+// and Tab wherever the focus is, in the table's order), bounded waits on a
+// locked log, a frozen log server and lost replies, failures named for what
+// they are, the score before and after a reload, the backup at Time Off,
+// and the partial line under the mouse.
+#include "FreezableProxy.h"
+#include "LogWindowRun.h"
+#include "log/ContactEntry.h"
+#include "log/KeyDispatch.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QUuid>
+#include <sys/mount.h>
+
+using namespace zelq;
+using namespace zelq::test;
+
+namespace {
+
+// A connection of the test's own to the log, on the test's thread.
+class Side {
+public:
+    explicit Side(const QString& address, const QString& driver = QStringLiteral("QSQLITE"))
+        : name(QStringLiteral("side_") + QUuid::createUuid().toString(QUuid::Id128))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+        if (driver == QLatin1String("QPSQL")) {
+            const QUrl url(address);
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setDatabaseName(url.path().mid(1));
+        } else {
+            db.setDatabaseName(address);
+        }
+        db.open();
+    }
+    ~Side()
+    {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+    bool exec(const QString& sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(name, false));
+        const bool ok = q.exec(sql);
+        if (!ok)
+            err = q.lastError().text();
+        return ok;
+    }
+    int count(const QString& call)
+    {
+        QSqlQuery q(QSqlDatabase::database(name, false));
+        if (!q.exec(QStringLiteral("select count(*) from tbllog where calls='%1'").arg(call)) || !q.next())
+            return -1;
+        return q.value(0).toInt();
+    }
+    QString error() const { return err; }
+
+private:
+    QString name;
+    QString err;
+};
+
+// A small file system that fills up: tmpfs, mounted when the test runs as
+// root (as CI does).
+class SmallDisk {
+public:
+    SmallDisk()
+    {
+        if (geteuid() != 0 || !dir.isValid())
+            return;
+        mounted = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=256k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+    }
+    bool isMounted() const { return mounted; }
+    QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
+    // Writes a filler file until the disk is full.
+    void fill()
+    {
+        QFile f(path(QStringLiteral("filler")));
+        f.open(QIODevice::WriteOnly);
+        const QByteArray block(4096, 'x');
+        while (f.write(block) == block.size() && f.flush()) {
+        }
+    }
+    void makeRoom() { QFile::remove(path(QStringLiteral("filler"))); }
+
+private:
+    QTemporaryDir dir{QStringLiteral("/tmp/zelq-disk-XXXXXX")};
+    bool mounted = false;
+};
+
+qint64 timed(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.elapsed();
+}
+
+} // namespace
+
+class LogWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void dispatchRunsTheStepsInOrder()
+    {
+        KeyDispatch d;
+        QStringList seen;
+        bool hold = false;
+        d.escape = [&] { seen << QStringLiteral("clear"); };
+        d.holding = [&] { return hold; };
+        d.endHold = [&] { hold = false; seen << QStringLiteral("end hold"); };
+        d.setCtrlShortcut(Qt::Key_C, [&] { seen << QStringLiteral("cw window"); });
+        d.addKeyDownStep([&](const KeyStroke& k) {
+            seen << QStringLiteral("down ") + QString::number(k.key, 16);
+            if (k.key == Qt::Key_F12) {
+                d.suppressCharacter();
+                return false;
+            }
+            return k.key == Qt::Key_F1;
+        });
+        d.addCharacterStep([&](const KeyStroke& k) {
+            seen << QStringLiteral("char ") + k.ch;
+            return k.ch == QLatin1Char('#');
+        });
+        const auto key = [](int code, QChar ch = {}, bool ctrl = false) {
+            KeyStroke k;
+            k.key = code;
+            k.ch = ch;
+            k.ctrl = ctrl;
+            return k;
+        };
+        using O = KeyDispatch::Outcome;
+
+        // Ctrl+letter: the shortcut and nothing else, not even the steps.
+        QCOMPARE(d.dispatch(key(Qt::Key_C, QLatin1Char('c'), true)), O::Consumed);
+        QCOMPARE(seen, QStringList{QStringLiteral("cw window")});
+        // Ctrl with a key that types nothing leaves no flag behind.
+        seen.clear();
+        QCOMPARE(d.dispatch(key(Qt::Key_Left, {}, true)), O::NotCharacter);
+        QCOMPARE(d.dispatch(key(Qt::Key_A, QLatin1Char('a'))), O::ToControl);
+        QCOMPARE(seen, (QStringList{QStringLiteral("down 1000012"), QStringLiteral("down 41"),
+                                    QStringLiteral("char a")}));
+        // A key-down step uses a key up, or keeps its character from a field.
+        seen.clear();
+        QCOMPARE(d.dispatch(key(Qt::Key_F1)), O::Consumed);
+        QCOMPARE(d.dispatch(key(Qt::Key_F12, QLatin1Char('x'))), O::Consumed);
+        QCOMPARE(seen, (QStringList{QStringLiteral("down 1000030"), QStringLiteral("down 100003b")}));
+        // Quotes never get through; a character step may use a key up.
+        QCOMPARE(d.dispatch(key(Qt::Key_Apostrophe, QLatin1Char('\''))), O::Consumed);
+        QCOMPARE(d.dispatch(key(Qt::Key_QuoteDbl, QLatin1Char('"'))), O::Consumed);
+        QCOMPARE(d.dispatch(key(Qt::Key_NumberSign, QLatin1Char('#'))), O::Consumed);
+        // During the hold characters are dropped after the character steps
+        // saw them (keyboard CW still sends them); Esc ends it and clears.
+        hold = true;
+        seen.clear();
+        QCOMPARE(d.dispatch(key(Qt::Key_B, QLatin1Char('b'))), O::Consumed);
+        QCOMPARE(d.dispatch(key(Qt::Key_Return, KeyStroke::Enter)), O::Consumed);
+        QCOMPARE(d.dispatch(key(Qt::Key_Escape, KeyStroke::Escape)), O::Consumed);
+        QVERIFY(!hold);
+        QCOMPARE(seen.mid(seen.indexOf(QStringLiteral("end hold"))),
+                 (QStringList{QStringLiteral("end hold"), QStringLiteral("char \x1b"), QStringLiteral("clear")}));
+        QCOMPARE(d.dispatch(key(Qt::Key_B, QLatin1Char('b'))), O::ToControl);
+    }
+
+    void escAltCAndTabWorkWhereverTheFocusIs()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+
+        // Esc with the focus in the contact list.
+        TYPE(run, QStringLiteral("k1abc jim"));
+        auto* list = run.window->findChild<QWidget*>(QStringLiteral("ListView1"));
+        QVERIFY(list);
+        list->setFocus(Qt::MouseFocusReason);
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::focusWidget()->window(), run.window.get());
+        QVERIFY(run.focused() != QStringLiteral("txtRSTR"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(run.text("txtCall"), QString());
+        QCOMPARE(run.text("txtRSTR"), QString());
+        QCOMPARE(run.focused(), QStringLiteral("txtCall"));
+
+        // Alt+C is the Clear command, from the menu's mnemonic; the button
+        // runs the same command.
+        TYPE(run, QStringLiteral("k1abc jim"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(run.text("txtCall"), QString());
+        QCOMPARE(run.text("txtRSTR"), QString());
+        TYPE(run, QStringLiteral("k1abc jim"));
+        run.button("cmdClear")->click();
+        QCOMPARE(run.text("txtCall"), QString());
+        QCOMPARE(run.focused(), QStringLiteral("txtCall"));
+
+        // Tab goes round the entry fields and never into the list.
+        const auto tab = [&](Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), mods ? Qt::Key_Backtab : Qt::Key_Tab, mods);
+            return run.focused();
+        };
+        QCOMPARE(tab(), QStringLiteral("txtRSTR"));
+        QCOMPARE(tab(), QStringLiteral("txtCntry"));
+        QCOMPARE(tab(), QStringLiteral("txtCall"));
+        QCOMPARE(tab(Qt::ShiftModifier), QStringLiteral("txtCntry"));
+        list->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(tab(), QStringLiteral("txtCall"));
+        run.window->mnuPostContest_Click();
+        QCOMPARE(tab(), QStringLiteral("txtRSTR"));
+        QCOMPARE(tab(), QStringLiteral("txtCntry"));
+        QCOMPARE(tab(), QStringLiteral("txtPostConDate"));
+        QCOMPARE(tab(), QStringLiteral("txtPostConTime"));
+        QCOMPARE(tab(), QStringLiteral("txtCall"));
+        QCOMPARE(run.cacheCount(), 1);
+    }
+
+    void partialLineEmptiesOverAnEmptyPartOfTheWindow()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+        run.clock.advanceMs(5000);
+        TYPE(run, QStringLiteral("w"));
+        QCOMPARE(run.partialLine(), QStringLiteral("W1AW "));
+        QWidget* central = run.window->centralWidget();
+        // The far right of the multiplier box's row is empty window.
+        const QPoint empty(central->width() - 2, central->height() - 2);
+        QVERIFY(!central->childAt(empty) || central->childAt(empty)->objectName().isEmpty());
+        QMouseEvent move(QEvent::MouseMove, empty, central->mapToGlobal(empty), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(central, &move);
+        QCOMPARE(run.partialLine(), QString());
+    }
+
+    void aLockedLogAnswersWithinTheBounds()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+        Side other(run.logPath);
+        QVERIFY2(other.exec(QStringLiteral("BEGIN EXCLUSIVE")), qPrintable(other.error()));
+
+        // Leaving the call field while the operator types on: the answer is
+        // on the status line, in red, within two seconds, and no box takes
+        // the next keys.
+        TYPE(run, QStringLiteral("k1abc"));
+        run.dialogs.asked.clear();
+        const qint64 spaceMs = timed([&] { run.type(QStringLiteral(" ")); });
+        QVERIFY2(spaceMs < 2300, qPrintable(QString::number(spaceMs)));
+        QCOMPARE(run.status(), DupCheckFailedText);
+        QCOMPARE(run.statusColour(), red);
+        QCOMPARE(run.dialogs.asked.size(), 0);
+        TYPE(run, QStringLiteral("jim ma"));
+        QCOMPARE(run.text("txtRSTR"), QStringLiteral("JIM"));
+        QCOMPARE(run.text("txtCntry"), QStringLiteral("MA"));
+
+        // Enter: the Part's box for the duplicate query, then the insert
+        // gives up within its own bound and says so.
+        const qint64 enterMs = timed([&] { run.type(QStringLiteral("\r")); });
+        QVERIFY2(enterMs < 2300 + 5300, qPrintable(QString::number(enterMs)));
+        QCOMPARE(run.dialogs.messageTitles(), QStringList{DupCheckFailedTitle});
+        QCOMPARE(run.status(), NotLoggedMessage);
+        QCOMPARE(run.text("txtCall"), QStringLiteral("K1ABC"));
+
+        // A reload that fails meanwhile leaves the line alone.
+        QVERIFY(!run.context->session.WorkList());
+        QCOMPARE(run.status(), NotLoggedMessage);
+
+        QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+        TYPE(run, QStringLiteral("\r"));
+        QCOMPARE(run.status(), QString());
+        QCOMPARE(run.rows(QStringLiteral("K1ABC")).size(), size_t(1));
+        QCOMPARE(run.cacheCount(), 2);
+    }
+
+    void aFrozenLogServerAnswersWithinTwoSeconds()
+    {
+        PgTestDatabase db;
+        ZELQ_REQUIRE_PG(db);
+        QString error;
+        QVERIFY2(LogStore::createLog(db.address(), &error), qPrintable(error));
+        const QUrl server(db.address());
+        FreezableProxy proxy(server.host(), quint16(server.port()));
+        TempHome home;
+        Run run(home);
+        START(run, FreezableProxy::relayedAddress(db.address(), proxy.port()));
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+
+        proxy.setMode(FreezableProxy::Mode::Freeze);
+        TYPE(run, QStringLiteral("k1abc"));
+        run.dialogs.asked.clear();
+        const qint64 spaceMs = timed([&] { run.type(QStringLiteral(" ")); });
+        QVERIFY2(spaceMs < 2300, qPrintable(QString::number(spaceMs)));
+        QCOMPARE(run.status(), DupCheckFailedText);
+        QCOMPARE(run.dialogs.asked.size(), 0);
+        const qint64 pollMs = timed([&] { QVERIFY(!run.context->session.logChangedElsewhere()); });
+        QVERIFY2(pollMs < 2300, qPrintable(QString::number(pollMs)));
+
+        // The host comes back: the next Enter logs on a new connection.
+        proxy.setMode(FreezableProxy::Mode::Pass);
+        proxy.dropConnections();
+        TYPE(run, QStringLiteral("jim ma\r"));
+        QCOMPARE(run.status(), QString());
+        QCOMPARE(run.cacheCount(), 2);
+        Side side(db.address(), QStringLiteral("QPSQL"));
+        QCOMPARE(side.count(QStringLiteral("K1ABC")), 1);
+    }
+
+    void anInsertWhoseAnswerWasLostIsNeverStoredTwice()
+    {
+        PgTestDatabase db;
+        ZELQ_REQUIRE_PG(db);
+        QString error;
+        QVERIFY2(LogStore::createLog(db.address(), &error), qPrintable(error));
+        const QUrl server(db.address());
+        FreezableProxy proxy(server.host(), quint16(server.port()));
+        TempHome home;
+        Run run(home);
+        START(run, FreezableProxy::relayedAddress(db.address(), proxy.port()));
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+        Side side(db.address(), QStringLiteral("QPSQL"));
+
+        TYPE(run, QStringLiteral("k1abc jim ma"));
+        proxy.setMode(FreezableProxy::Mode::LoseRepliesAfterInsert);
+        const qint64 enterMs = timed([&] { run.type(QStringLiteral("\r")); });
+        QVERIFY2(enterMs < 5300, qPrintable(QString::number(enterMs)));
+        QCOMPARE(run.status(), NotLoggedMessage);
+        QCOMPARE(run.cacheCount(), 1);
+        QCOMPARE(side.count(QStringLiteral("K1ABC")), 1); // it did reach the log
+
+        proxy.setMode(FreezableProxy::Mode::Pass);
+        proxy.dropConnections();
+        run.clock.advanceMs(20000); // a later Enter keeps the first try's time
+        TYPE(run, QStringLiteral("\r"));
+        QCOMPARE(run.status(), QString());
+        QCOMPARE(run.text("txtCall"), QString());
+        QCOMPARE(side.count(QStringLiteral("K1ABC")), 1);
+        QCOMPARE(run.cacheCount(), 2);
+        QVERIFY(run.context->session.WorkList());
+        QCOMPARE(run.cacheCount(), 2);
+    }
+
+    void aFullDiskIsNamed()
+    {
+        SmallDisk disk;
+        if (!disk.isMounted())
+            QSKIP("needs root to mount a small file system");
+        const QString log = disk.path(QStringLiteral("ZELQLog.MDB"));
+        QString error;
+        QVERIFY2(LogStore::createLog(log, &error), qPrintable(error));
+        TempHome home;
+        Run run(home);
+        START(run, log);
+        TYPE(run, QStringLiteral("w1aw bob ct\r"));
+        QCOMPARE(run.cacheCount(), 1);
+
+        disk.fill();
+        TYPE(run, QStringLiteral("k1abc jim ma\r"));
+        QCOMPARE(run.status(), QStringLiteral("Contact NOT logged - the log file cannot be written "
+                                              "(disk full).  Press Enter to try again."));
+        QCOMPARE(run.statusColour(), red);
+        QCOMPARE(run.cacheCount(), 1);
+
+        // Setup's Done says so before the first contact fails.
+        run.dialogs.asked.clear();
+        QVERIFY(run.context->session.connectLog(log, home.installDir()));
+        QCOMPARE(run.dialogs.messageTitles(), QStringList{QStringLiteral("Log Cannot Be Written")});
+        QVERIFY(run.dialogs.asked[0].text.contains(QLatin1String("the disk is full")));
+
+        disk.makeRoom();
+        TYPE(run, QStringLiteral("\r"));
+        QCOMPARE(run.status(), QString());
+        QCOMPARE(run.rows(QStringLiteral("K1ABC")).size(), size_t(1));
+    }
+
+    void scoreIsTheSameLiveAndAfterAReload()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        // Canada and the USA as typed or completed, Mexico twice in other
+        // cases, Hawaii, and a European station.
+        for (const char* c : {"ve3abc bob canada\r", "w1aw jim ct\r", "xe1a juan mexico\r",
+                              "xe2b pedro MEXICO\r", "kh6xx kai hi\r", "dl1ab fritz germany\r",
+                              "ve7xyz ann bc\r"}) {
+            run.clock.advanceMs(5000);
+            TYPE(run, QString::fromLatin1(c));
+            QVERIFY2(run.status().isEmpty(), qPrintable(QString::fromLatin1(c) + run.status()));
+        }
+        QCOMPARE(run.cacheCount(), 7);
+        const auto score = [&] {
+            return QStringList{run.label("lblTotCon")->text(), run.label("lblsectogo")->text(),
+                               run.label("lblTotScore")->text(), run.label("Label4")->text()};
+        };
+        const QStringList live = score();
+        QVERIFY(run.context->session.WorkList());
+        QCOMPARE(score(), live);
+        QCOMPARE(run.context->session.multipliers().countries.total(), 1);
+    }
+
+    void timeOffWritesTheBackup()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        TYPE(run, QStringLiteral("k1abc bob ct\r"));
+        const QString backup = home.installDir() + QStringLiteral("/BckUpLog.dat");
+        QFile::remove(backup);
+        run.button("cmdLogOn")->click();
+        QVERIFY(run.status().startsWith(QLatin1String("Logged Off at ")));
+        QFile f(backup);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("\"K1ABC\""));
+    }
+};
+
+QTEST_MAIN(LogWindowTest)
+#include "tst_log_window.moc"
