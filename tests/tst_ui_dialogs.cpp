@@ -6,6 +6,7 @@
 #include "settings/Preferences.h"
 #include "ui/ColoursWindow.h"
 #include "ui/HelpWindow.h"
+#include "ui/Labels.h"
 #include "ui/QtOperatorDialogs.h"
 #include "ui/ToneBeeper.h"
 
@@ -386,6 +387,16 @@ private slots:
         QCOMPARE(dialogs.asked.size(), 1);
         QCOMPARE(dialogs.asked[0].kind, AskedDialog::Kind::Message);
         QVERIFY(dialogs.asked[0].text.contains(QStringLiteral("HelpTavrin.txt")));
+    }
+
+    // A first name such as OBR<I>EN&CO shows as typed, not as markup.
+    void valueLabelsShowMarkupAsText()
+    {
+        std::unique_ptr<QLabel> label(valueLabel("lblOwnName", nullptr, 1));
+        const QString name = QStringLiteral("OBR<I>EN&CO <b>");
+        label->setText(name);
+        QVERIFY(label->sizeHint().width()
+                >= label->fontMetrics().horizontalAdvance(name));
     }
 
     // ---- shipped files ----

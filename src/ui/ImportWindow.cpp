@@ -171,6 +171,7 @@ void ImportWindow::onAppend()
     if (result.unreadable > 3)
         said += QStringLiteral("\n…");
     resultLine->setText(said);
+    adjustSize(); // room for the lines just said
     if (!result.ok()) {
         app.beeper.beep();
         app.dialogs.message(QStringLiteral("Append Error"), QStringLiteral("Unable to read file."));
