@@ -100,8 +100,11 @@ public:
         return true;
     }
 
+    // Room again.
     void release()
     {
+        if (mounted)
+            QFile::remove(path(u".filler"_s));
         if (!limited)
             return;
         ::setrlimit(RLIMIT_FSIZE, &savedLimit);
@@ -266,6 +269,37 @@ private slots:
         const QStringList left = QDir(QFileInfo(path).path())
                                      .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
         QCOMPARE(left.filter(file), QStringList{file});
+    }
+
+    // The periodic backup on a full disk: said once, not at every tick; said
+    // again when it fails after having worked.
+    void periodicBackupFailureIsToldOnce()
+    {
+        FullDisk disk;
+        const QString folder = QFileInfo(disk.path(u"BckUpLog.dat"_s)).path();
+        const ContactCache cache = someContacts();
+        BackupRunner runner;
+        QVERIFY(!runner.run(cache, folder));
+        const QByteArray first = fileBytes(disk.path(u"BckUpLog.dat"_s));
+        QVERIFY(first.size() > 100);
+
+        QVERIFY(disk.fill());
+        const auto said = runner.run(cache, folder);
+        const auto again = runner.run(cache, folder);
+        disk.release();
+        QVERIFY(said);
+        QVERIFY2(said->startsWith(u"Backup not written to "_s + disk.path(u"BckUpLog.dat"_s)),
+                 qPrintable(*said));
+        QVERIFY(!again);
+        QVERIFY(runner.lastFailed());
+        QCOMPARE(fileBytes(disk.path(u"BckUpLog.dat"_s)), first);
+
+        QVERIFY(!runner.run(cache, folder)); // room again: written, nothing to say
+        QVERIFY(!runner.lastFailed());
+        QVERIFY(disk.fill());
+        const bool toldAgain = runner.run(cache, folder).has_value();
+        disk.release();
+        QVERIFY(toldAgain);
     }
 
     void helperWritesWholeFilesWhenThereIsRoom()

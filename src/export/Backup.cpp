@@ -46,6 +46,20 @@ bool BackupLog(const ContactCache& cache, const QString& installFolder, QString*
     return backupWriter(cache.all()).save(backupFilePath(installFolder), error);
 }
 
+std::optional<QString> BackupRunner::run(const ContactCache& cache, const QString& installFolder)
+{
+    QString error;
+    if (BackupLog(cache, installFolder, &error)) {
+        failing = false;
+        return std::nullopt;
+    }
+    if (failing)
+        return std::nullopt;
+    failing = true;
+    return QStringLiteral("Backup not written to %1: %2")
+        .arg(QDir::toNativeSeparators(backupFilePath(installFolder)), error);
+}
+
 std::optional<QStringList> parseBackupRecord(const QString& line, QString* why)
 {
     const auto bad = [why](const QString& reason) -> std::optional<QStringList> {

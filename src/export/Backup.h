@@ -31,6 +31,20 @@ QString backupText(const std::vector<Contact>& contacts);
 // work; telling the operator is the caller's.
 bool BackupLog(const ContactCache& cache, const QString& installFolder, QString* error = nullptr);
 
+// The periodic backup as the log window runs it: a failure is to be shown
+// once (on the status line), not at every tick; after a backup that worked
+// the next failure is shown again.
+class BackupRunner {
+public:
+    // Writes the backup. Returns the text to show when this failure is news,
+    // nullopt when the backup was written or the failure was already shown.
+    std::optional<QString> run(const ContactCache& cache, const QString& installFolder);
+    bool lastFailed() const { return failing; }
+
+private:
+    bool failing = false;
+};
+
 // What a backup file holds. A line that is not a record of nine fields
 // (a quote inside a quoted field, a line break inside quotes that splits a
 // record over two lines, fields missing or too many) is skipped and
