@@ -254,7 +254,7 @@ private slots:
 
         // a longer text in a later fill widens its column
         cache.append(Contact{u"W1AW"_s, u"BARTHOLOMEW-ALEXANDER"_s, u"CT"_s, u"NA"_s,
-                             u"2024/12/07"_s, u"18:06"_s, u"20"_s, u"DAVE"_s, u"1"_s});
+                             u"2024/12/07"_s, u"18:06"_s, u"20"_s, u"AVA WAVE TAY"_s, u"1"_s});
         view->FillContactList(cache, u"20"_s);
         check("after a longer name");
     }

@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <vector>
 
 namespace zelq {
@@ -25,6 +28,34 @@ namespace {
 // fill.
 const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW", "Cont",
                                      "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
+
+// Text widths for a whole list at once: the sum of the characters' own
+// advances (kept per character), which is never less than the shaped text
+// and far cheaper than shaping every cell. Texts outside Latin-1 are
+// measured whole.
+class WidthGauge {
+public:
+    explicit WidthGauge(const QFont& font) : fm(font) { latin.fill(-1); }
+
+    int operator()(const QString& text)
+    {
+        qreal w = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= latin.size())
+                return int(std::ceil(std::max(w, fm.horizontalAdvance(text))));
+            qreal& a = latin[u];
+            if (a < 0)
+                a = fm.horizontalAdvance(c);
+            w += a;
+        }
+        return int(std::ceil(w));
+    }
+
+private:
+    QFontMetricsF fm;
+    std::array<qreal, 256> latin;
+};
 
 } // namespace
 
@@ -131,16 +162,17 @@ void ContactListView::sizeColumns(bool fromScratch)
 {
     QHeaderView* header = listView->header();
     const QFontMetrics fm(listView->font());
+    WidthGauge width(listView->font());
     const int margin = cellMargin();
     const int columns = listView->columnCount();
     std::vector<int> want(size_t(columns), 0);
     for (int c = 0; c < columns; ++c)
         want[size_t(c)] = std::max(header->sectionSizeHint(c),
-                                   fm.horizontalAdvance(QLatin1String(columnSamples[c])) + margin);
+                                   width(QLatin1String(columnSamples[c])) + margin);
     for (int i = 0; i < listView->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = listView->topLevelItem(i);
         for (int c = 0; c < columns; ++c)
-            want[size_t(c)] = std::max(want[size_t(c)], fm.horizontalAdvance(item->text(c)) + margin);
+            want[size_t(c)] = std::max(want[size_t(c)], width(item->text(c)) + margin);
     }
     // A refill only widens: a column the operator widened stays so. New
     // fonts start over.
