@@ -36,6 +36,11 @@ QByteArray readAll(const QString& path)
 
 bool isDir(const QString& path) { return QFileInfo(path).isDir(); }
 
+QString valueOf(const SharedPreferences& prefs, const char* tag)
+{
+    return prefs.value(QLatin1String(tag)).value_or(QStringLiteral("<none>"));
+}
+
 } // namespace
 
 class SettingsFilesTest : public QObject {
@@ -211,8 +216,8 @@ private slots:
         const QString escaped = QStringLiteral("a&amp;b &lt;c&gt; &quot;d&quot; &apos;e&apos;");
         QCOMPARE(prefs.document(), kDecl + QStringLiteral("\r\n<NOTE>") + escaped + escaped
                                        + QStringLiteral("</NOTE>\r\n<OTHER>x</OTHER>"));
-        QCOMPARE(prefs.value(QStringLiteral("note")).value_or(QStringLiteral("<none>")), value + value);
-        QCOMPARE(prefs.value(QStringLiteral("OTHER")).value_or(QStringLiteral("<none>")), QStringLiteral("x"));
+        QCOMPARE(valueOf(prefs, "note"), value + value);
+        QCOMPARE(valueOf(prefs, "OTHER"), QStringLiteral("x"));
         QVERIFY(!prefs.value(QStringLiteral("MISSING")));
 
         // a line break stays inside its element; control characters XML
@@ -220,7 +225,7 @@ private slots:
         QVERIFY(prefs.SetSharedPreference(QStringLiteral("NOTE"),
                                           QStringLiteral("1\r\n2\t3") + QChar(7), false));
         QVERIFY(prefs.document().contains(QStringLiteral("<NOTE>1&#13;&#10;2\t3</NOTE>\r\n")));
-        QCOMPARE(prefs.value(QStringLiteral("NOTE")).value_or(QStringLiteral("<none>")), QStringLiteral("1\r\n2\t3"));
+        QCOMPARE(valueOf(prefs, "NOTE"), QStringLiteral("1\r\n2\t3"));
     }
 
     // Another program reads the file with an XML reader: a name with markup
@@ -255,7 +260,7 @@ private slots:
         // and this program reads it back the same
         SharedPreferences again;
         QVERIFY(again.LoadSharedPreferences(path));
-        QCOMPARE(again.value(QStringLiteral("OWN_FIRST_NAME")).value_or(QStringLiteral("<none>")), name);
+        QCOMPARE(valueOf(again, "OWN_FIRST_NAME"), name);
     }
 
     // Files written before values were escaped still read and update.
@@ -268,8 +273,8 @@ private slots:
                              "<OWN_EMAIL>a&b@x.org &#; &#xZZ; &amp &#65;</OWN_EMAIL>\r\n");
         SharedPreferences prefs;
         QVERIFY(prefs.LoadSharedPreferences(old));
-        QCOMPARE(prefs.value(QStringLiteral("OWN_FIRST_NAME")).value_or(QStringLiteral("<none>")), QStringLiteral("OBR<I>EN&CO"));
-        QCOMPARE(prefs.value(QStringLiteral("OWN_EMAIL")).value_or(QStringLiteral("<none>")),
+        QCOMPARE(valueOf(prefs, "OWN_FIRST_NAME"), QStringLiteral("OBR<I>EN&CO"));
+        QCOMPARE(valueOf(prefs, "OWN_EMAIL"),
                  QStringLiteral("a&b@x.org &#; &#xZZ; &amp A"));
         QVERIFY(prefs.SetSharedPreference(QStringLiteral("OWN_FIRST_NAME"), QStringLiteral("JO&AN"),
                                           true));

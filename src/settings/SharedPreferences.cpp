@@ -74,8 +74,10 @@ QString unescapeXmlText(const QString& text)
     static const struct {
         QLatin1String entity;
         QChar c;
-    } named[] = {{QLatin1String("&amp;"), QLatin1Char('&')},   {QLatin1String("&lt;"), QLatin1Char('<')},
-                 {QLatin1String("&gt;"), QLatin1Char('>')},    {QLatin1String("&quot;"), QLatin1Char('"')},
+    } named[] = {{QLatin1String("&amp;"), QLatin1Char('&')},
+                 {QLatin1String("&lt;"), QLatin1Char('<')},
+                 {QLatin1String("&gt;"), QLatin1Char('>')},
+                 {QLatin1String("&quot;"), QLatin1Char('"')},
                  {QLatin1String("&apos;"), QLatin1Char('\'')}};
     QString out;
     out.reserve(text.size());

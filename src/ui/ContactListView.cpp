@@ -30,9 +30,9 @@ const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW",
                                      "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
 
 // Text widths for a whole list at once: the sum of the characters' own
-// advances (kept per character), which is never less than the shaped text
-// and far cheaper than shaping every cell. Texts outside Latin-1 are
-// measured whole.
+// advances (kept per character). Kerning only narrows a text, so the sum is
+// its width or a little more, and far cheaper than shaping every cell.
+// Texts outside Latin-1 are measured whole.
 class WidthGauge {
 public:
     explicit WidthGauge(const QFont& font) : fm(font) { latin.fill(-1); }
@@ -178,7 +178,8 @@ void ContactListView::sizeColumns(bool fromScratch)
     // fonts start over.
     int total = 0;
     for (int c = 0; c < columns; ++c) {
-        const int w = fromScratch ? want[size_t(c)] : std::max(want[size_t(c)], header->sectionSize(c));
+        const int w = fromScratch ? want[size_t(c)]
+                                  : std::max(want[size_t(c)], header->sectionSize(c));
         if (w != header->sectionSize(c))
             header->resizeSection(c, w);
         total += w;
