@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -231,7 +232,8 @@ private slots:
         QCOMPARE(r.inserted, 2);
         QCOMPARE(rowsOf(log).size(), size_t(2));
 
-        // a backup damaged on its third line: the two records before it go in
+        // a backup damaged on its third line: that record is skipped and
+        // counted, the ones around it go in
         const QString damaged = path(u"damaged.dat"_s);
         QFile f(damaged);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -241,9 +243,11 @@ private slots:
                 "\"G1G\",\"X\",\"CT\",\"2026/02/14\",\"14:00\",\"20\",\"NA\",\"ANN\",\"1\"\r\n");
         f.close();
         r = appendToLog(log, damaged, dir.path(), {});
-        QVERIFY(!r.ok());
-        QCOMPARE(r.inserted, 2);
-        QCOMPARE(rowsOf(log).size(), size_t(4));
+        QVERIFY2(r.ok(), qPrintable(r.error));
+        QCOMPARE(r.inserted, 3);
+        QCOMPARE(r.unreadable, 1);
+        QCOMPARE(r.problems, QStringList{u"line 3: 7 fields instead of 9"_s});
+        QCOMPARE(rowsOf(log).size(), size_t(5));
 
         // neither a log nor a backup: nothing appended, reported as failure
         const QString notLog = path(u"other.db"_s);
@@ -266,7 +270,86 @@ private slots:
         w.findChild<QPushButton*>(u"Command2"_s)->click();
         QCOMPARE(dialogs.messageTitles(), QStringList{u"Append Error"_s});
         QCOMPARE(dialogs.asked.first().text, u"Unable to read file."_s);
-        QCOMPARE(app.session.cache().count(), 4); // A1A and B1B are duplicates now
+        QCOMPARE(app.session.cache().count(), 5); // A1A and B1B are duplicates now
+        QCOMPARE(w.findChild<QLabel*>(u"lblAppendResult"_s)->text(),
+                 u"0 records appended, 2 skipped (2 already in the log)."_s);
+    }
+
+    // Records that cannot be read are skipped and counted; none is stored
+    // cut short, and every readable record around them goes in.
+    void unreadableRecordsAreSkippedAndCounted()
+    {
+        const QString log = path(u"unreadable.mdb"_s);
+        QVERIFY(makeLog(log, {}));
+        const QString source = path(u"unreadable.dat"_s);
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(// a quote inside a quoted field
+                "\"A1A\",\"O\"BRIEN\",\"CT\",\"2026/02/14\",\"14:00\",\"20\",\"NA\",\"ANN\",\"1\"\r\n"
+                "\"B1B\",\"BOB\",\"CT\",\"2026/02/14\",\"14:01\",\"20\",\"NA\",\"ANN\",\"1\"\r\n"
+                // a line break inside quotes: one record over two lines
+                "\"C1C\",\"CA\r\nROL\",\"CT\",\"2026/02/14\",\"14:02\",\"20\",\"NA\",\"ANN\",\"1\"\r\n"
+                // a quote inside a bare field
+                "D1D,BO\"B,CT,2026/02/14,14:03,20,NA,ANN,1\r\n"
+                // a stray quote left open does not take the next record along
+                "\"E1E\",\"EVE,\"CT\",\"2026/02/14\",\"14:04\",\"20\",\"NA\",\"ANN\",\"1\"\r\n"
+                "\"F1F\",\"FAY\",\"CT\",\"2026/02/14\",\"14:05\",\"20\",\"NA\",\"ANN\",\"1\"\r\n"
+                // too many fields
+                "\"G1G\",\"X\",\"CT\",\"2026/02/14\",\"14:06\",\"20\",\"NA\",\"ANN\",\"1\",\"9\"\r\n"
+                // bare fields and blanks around quotes are fine
+                "H1H , \"HAL, JR\" ,CT,2026/02/14,14:07,20,NA,ANN,1\n");
+        f.close();
+
+        const BackupContents read = readBackupFile(source);
+        QCOMPARE(read.unreadable, 5);
+        QVERIFY(!read.complete());
+        QVERIFY(read.error.isEmpty());
+        QCOMPARE(read.problems,
+                 (QStringList{u"line 1: a quote inside quoted field 2"_s,
+                              u"lines 3-4: a line break inside quotes"_s,
+                              u"line 5: a quote inside field 2"_s,
+                              u"line 6: a quote inside quoted field 2"_s,
+                              u"line 8: 10 fields instead of 9"_s}));
+
+        FakeDialogs dialogs;
+        FakeBeeper beeper;
+        FakeClock clock;
+        AppContext app({dir.path(), {}, dir.path(), dir.path()}, dialogs, beeper, clock);
+        app.prefs.logPath = log;
+        QVERIFY(app.store.connect(log));
+        ImportWindow w(app);
+        w.findChild<QLineEdit*>(u"Text1"_s)->setText(source);
+        w.findChild<QPushButton*>(u"Command2"_s)->click();
+        QCOMPARE(w.lastResult().inserted, 3);
+        QCOMPARE(w.lastResult().unreadable, 5);
+        QVERIFY(w.lastResult().ok());
+        QCOMPARE(dialogs.messageTitles(), QStringList()); // no failure box
+        const QString said = w.findChild<QLabel*>(u"lblAppendResult"_s)->text();
+        QVERIFY2(said.startsWith(u"3 records appended, 5 skipped (5 unreadable).\n"
+                                 "Skipped line 1: a quote inside quoted field 2.\n"_s),
+                 qPrintable(said));
+
+        const auto rows = rowsOf(log);
+        QStringList calls;
+        for (const Contact& c : rows)
+            calls << c.calls + u"/"_s + c.namerec;
+        QCOMPARE(calls, (QStringList{u"B1B/BOB"_s, u"F1F/FAY"_s, u"H1H/HAL, JR"_s}));
+
+        // the same file again, duplicates left out: both counts said
+        w.findChild<QPushButton*>(u"Command2"_s)->click();
+        QCOMPARE(w.findChild<QLabel*>(u"lblAppendResult"_s)->text().section(u'\n', 0, 0),
+                 u"0 records appended, 8 skipped (3 already in the log, 5 unreadable)."_s);
+
+        // a text file with no record at all is no backup
+        const QString notes = path(u"notes.txt"_s);
+        QFile n(notes);
+        QVERIFY(n.open(QIODevice::WriteOnly));
+        n.write("Contest notes\nBand plan: 20 m in the morning\n");
+        n.close();
+        const AppendResult none = appendToLog(log, notes, dir.path(), {});
+        QVERIFY(!none.ok());
+        QCOMPARE(none.inserted, 0);
+        QCOMPARE(rowsOf(log).size(), size_t(3));
     }
 
     void tickBoxAsksBeforeDuplicatesAreLetIn()

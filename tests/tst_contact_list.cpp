@@ -11,6 +11,7 @@
 #include "score/ContactList.h"
 #include "score/RefreshPoll.h"
 #include "ui/ContactListView.h"
+#include "ui/WindowLayout.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QUrl>
@@ -203,6 +205,58 @@ private slots:
         view.bandButton()->click();
         QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(focus.count(), 5);
+    }
+
+    // The form size scales the fonts after the list is built and filled;
+    // every column must still show its header and its widest text whole.
+    void columnsFitHeadersAndTextsAtEveryFormSize()
+    {
+        QWidget window;
+        auto* view = new ContactListView(&window);
+        QTreeWidget* list = view->list();
+        ContactCache cache = cacheOf(25);
+        cache.append(Contact{u"VE3ABC/VE8"_s, u"MAXIMILIANO"_s, u"NWT"_s, u"NA"_s, u"2024/12/07"_s,
+                             u"18:05:59"_s, u"160"_s, u"WWWWWWWWWWWW"_s, u"10"_s});
+        view->FillContactList(cache, u"20"_s);
+
+        const auto check = [&](const char* when) {
+            const QFontMetrics items(list->font());
+            const QFontMetrics headers(list->header()->font());
+            const int textMargin =
+                2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+            const int headerMargin =
+                2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, list->header());
+            for (int c = 0; c < list->columnCount(); ++c) {
+                const int width = list->header()->sectionSize(c);
+                const QString head = list->headerItem()->text(c);
+                QVERIFY2(width >= headers.horizontalAdvance(head) + headerMargin,
+                         qPrintable(u"%1: header %2 cut off"_s.arg(when, head)));
+                for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                    const QString text = list->topLevelItem(i)->text(c);
+                    QVERIFY2(width >= items.horizontalAdvance(text) + textMargin,
+                             qPrintable(u"%1: %2 cut off in column %3"_s.arg(when, text, head)));
+                }
+            }
+        };
+        check("unscaled");
+        if (QTest::currentTestFailed())
+            return;
+        // form sizes from 30 % of a laptop screen to a full 4K screen
+        for (const auto& [percent, screenWidth] :
+             {std::pair{30, 1280}, {75, 1920}, {100, 1920}, {100, 3840}, {60, 1280}}) {
+            scaleFont(&window, layoutScale(percent, screenWidth));
+            check(qPrintable(u"%1 % of %2"_s.arg(percent).arg(screenWidth)));
+            view->FillContactList(cache, u"20"_s);
+            check(qPrintable(u"%1 % of %2, refilled"_s.arg(percent).arg(screenWidth)));
+            if (QTest::currentTestFailed())
+                return;
+        }
+
+        // a longer text in a later fill widens its column
+        cache.append(Contact{u"W1AW"_s, u"BARTHOLOMEW-ALEXANDER"_s, u"CT"_s, u"NA"_s,
+                             u"2024/12/07"_s, u"18:06"_s, u"20"_s, u"AVA WAVE TAY"_s, u"1"_s});
+        view->FillContactList(cache, u"20"_s);
+        check("after a longer name");
     }
 
     void columnClickSortsOnceAsText()

@@ -315,6 +315,60 @@ private slots:
         QCOMPARE(button->text(), QStringLiteral("Black Background"));
         QCOMPARE(yLabel->palette().color(QPalette::WindowText), QColor(Qt::white));
     }
+
+    // 160 m is drawn in white: on the white background its legend entry and
+    // its stretch of the strip must still show.
+    void whiteBandShowsOnTheWhiteBackground()
+    {
+        std::vector<Contact> rows = steady(60, 60, QStringLiteral("160"));
+        for (Contact& c : steady(60, 60, QStringLiteral("40"), 60 * 60))
+            rows.push_back(c);
+        ContactCache cache;
+        cache.assign(std::move(rows));
+        test::FakeDialogs dialogs;
+        GraphWindow w(cache, dialogs);
+        w.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        QVERIFY(!w.blackBackground());
+
+        const auto darkPixels = [](const QImage& img, const QRect& r) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += img.pixelColor(x, y).lightness() < 96;
+            return n;
+        };
+        // the legend: "160" outlined, so there is dark ink in its label
+        auto* legend = w.findChild<QLabel*>(QStringLiteral("lblBnd_0"));
+        QCOMPARE(legend->text(), QStringLiteral("160"));
+        const QImage label = legend->grab().toImage();
+        QVERIFY(darkPixels(label, label.rect()) > 20);
+
+        // the strip: the first half is 160 m, outlined along its length and
+        // closed at both ends; the second half is 40 m, red
+        const auto area = GraphWindow::plotArea();
+        const QImage img = w.grab().toImage();
+        const int stripY = (area.stripTop + area.stripBottom) / 2;
+        const int middle = (area.left + area.right) / 2;
+        QCOMPARE(img.pixelColor(area.right - 100, stripY), Red);
+        int x = area.left + 1;
+        QCOMPARE(img.pixelColor(x, stripY), QColor(Qt::black)); // left end
+        for (x = area.left + 10; x < middle - 20; x += 23) {
+            QCOMPARE(img.pixelColor(x, stripY), QColor(Qt::white));
+            QCOMPARE(img.pixelColor(x, area.stripTop + 2), QColor(Qt::black));
+            QCOMPARE(img.pixelColor(x, area.stripBottom - 3), QColor(Qt::black));
+        }
+        // the right end: a dark edge between the white run and the red
+        int firstRed = middle - 40;
+        while (firstRed < area.right && img.pixelColor(firstRed, stripY) != Red)
+            ++firstRed;
+        QVERIFY(firstRed < area.right);
+        QVERIFY(darkPixels(img, QRect(firstRed - 3, stripY, 3, 1)) > 0);
+
+        // on black the white band needs no outline: the strip is white within
+        w.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        const QImage black = w.grab().toImage();
+        QCOMPARE(black.pixelColor(area.left + 50, area.stripTop + 2), QColor(Qt::white));
+    }
 };
 
 QTEST_MAIN(RatesGraphTest)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace zelq;
@@ -34,6 +35,11 @@ QByteArray readAll(const QString& path)
 }
 
 bool isDir(const QString& path) { return QFileInfo(path).isDir(); }
+
+QString valueOf(const SharedPreferences& prefs, const char* tag)
+{
+    return prefs.value(QLatin1String(tag)).value_or(QStringLiteral("<none>"));
+}
 
 } // namespace
 
@@ -200,15 +206,81 @@ private slots:
                                                           "\r\n<NAME>Hiram</NAME>"));
     }
 
-    void valuesAreStoredVerbatim()
+    void valuesAreEscapedAndReadBackAsSet()
     {
         SharedPreferences prefs;
-        const QString value = QStringLiteral("a&b <c> \"d\"");
+        const QString value = QStringLiteral("a&b <c> \"d\" 'e'");
         QVERIFY(prefs.SetSharedPreference(QStringLiteral("NOTE"), value, false));
         QVERIFY(prefs.SetSharedPreference(QStringLiteral("OTHER"), QStringLiteral("x"), false));
         QVERIFY(prefs.SetSharedPreference(QStringLiteral("NOTE"), value + value, false));
-        QCOMPARE(prefs.document(), kDecl + QStringLiteral("\r\n<NOTE>") + value + value
+        const QString escaped = QStringLiteral("a&amp;b &lt;c&gt; &quot;d&quot; &apos;e&apos;");
+        QCOMPARE(prefs.document(), kDecl + QStringLiteral("\r\n<NOTE>") + escaped + escaped
                                        + QStringLiteral("</NOTE>\r\n<OTHER>x</OTHER>"));
+        QCOMPARE(valueOf(prefs, "note"), value + value);
+        QCOMPARE(valueOf(prefs, "OTHER"), QStringLiteral("x"));
+        QVERIFY(!prefs.value(QStringLiteral("MISSING")));
+
+        // a line break stays inside its element; control characters XML
+        // cannot hold are left out
+        QVERIFY(prefs.SetSharedPreference(QStringLiteral("NOTE"),
+                                          QStringLiteral("1\r\n2\t3") + QChar(7), false));
+        QVERIFY(prefs.document().contains(QStringLiteral("<NOTE>1&#13;&#10;2\t3</NOTE>\r\n")));
+        QCOMPARE(valueOf(prefs, "NOTE"), QStringLiteral("1\r\n2\t3"));
+    }
+
+    // Another program reads the file with an XML reader: a name with markup
+    // characters must neither break it nor change on the way.
+    void fileStaysWellFormedForOtherPrograms()
+    {
+        TempHome home;
+        const QString path = home.path() + QStringLiteral("/SharedUserPreferences.xml");
+        SharedPreferences prefs;
+        QVERIFY(prefs.LoadSharedPreferences(path));
+        const QString name = QStringLiteral("OBR<I>EN&CO");
+        QVERIFY(prefs.SetSharedPreference(QStringLiteral("OWN_CALL"), QStringLiteral("W1AW"), false));
+        QVERIFY(prefs.SetSharedPreference(QStringLiteral("OWN_FIRST_NAME"), name, true));
+        QVERIFY(prefs.SetSharedPreference(QStringLiteral("OWN_ADDRESS_Line1"),
+                                          QStringLiteral("1 \"Elm\" St <rear> & 'B'"), true));
+
+        // The elements have no root: a reader sees them inside one.
+        QString text = QString::fromUtf8(readAll(path));
+        QVERIFY(text.startsWith(kDecl));
+        text = QStringLiteral("<root>") + text.mid(kDecl.size()) + QStringLiteral("</root>");
+        QXmlStreamReader xml(text);
+        QMap<QString, QString> read;
+        QVERIFY(xml.readNextStartElement()); // root
+        while (xml.readNextStartElement())
+            read.insert(xml.name().toString(), xml.readElementText());
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(read.value(QStringLiteral("OWN_FIRST_NAME")), name);
+        QCOMPARE(read.value(QStringLiteral("OWN_ADDRESS_LINE1")),
+                 QStringLiteral("1 \"Elm\" St <rear> & 'B'"));
+        QCOMPARE(read.value(QStringLiteral("OWN_CALL")), QStringLiteral("W1AW"));
+
+        // and this program reads it back the same
+        SharedPreferences again;
+        QVERIFY(again.LoadSharedPreferences(path));
+        QCOMPARE(valueOf(again, "OWN_FIRST_NAME"), name);
+    }
+
+    // Files written before values were escaped still read and update.
+    void unescapedFileStillReads()
+    {
+        TempHome home;
+        const QString old = home.writeFile(
+            QStringLiteral("old.xml"),
+            kDecl.toUtf8() + "\r\n<OWN_FIRST_NAME>OBR<I>EN&CO</OWN_FIRST_NAME>\r\n"
+                             "<OWN_EMAIL>a&b@x.org &#; &#xZZ; &amp &#65;</OWN_EMAIL>\r\n");
+        SharedPreferences prefs;
+        QVERIFY(prefs.LoadSharedPreferences(old));
+        QCOMPARE(valueOf(prefs, "OWN_FIRST_NAME"), QStringLiteral("OBR<I>EN&CO"));
+        QCOMPARE(valueOf(prefs, "OWN_EMAIL"),
+                 QStringLiteral("a&b@x.org &#; &#xZZ; &amp A"));
+        QVERIFY(prefs.SetSharedPreference(QStringLiteral("OWN_FIRST_NAME"), QStringLiteral("JO&AN"),
+                                          true));
+        QCOMPARE(readAll(old), kDecl.toUtf8()
+                                   + "\r\n<OWN_FIRST_NAME>JO&amp;AN</OWN_FIRST_NAME>\r\n"
+                                     "<OWN_EMAIL>a&b@x.org &#; &#xZZ; &amp &#65;</OWN_EMAIL>\r\n");
     }
 
     void tagsThatWouldBreakTheDocumentAreRefused()

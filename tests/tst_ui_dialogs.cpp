@@ -4,9 +4,9 @@
 #include "FakeDialogs.h"
 #include "TempHome.h"
 #include "settings/Preferences.h"
-#include "settings/QuotedFile.h"
 #include "ui/ColoursWindow.h"
 #include "ui/HelpWindow.h"
+#include "ui/Labels.h"
 #include "ui/QtOperatorDialogs.h"
 #include "ui/ToneBeeper.h"
 
@@ -324,13 +324,12 @@ private slots:
 
     // ---- help window ----
 
-    void helpWindowShowsTheFileAndSavesItAsOneQuotedValue()
+    void helpWindowShowsTheFileAndSavesItLineForLine()
     {
         TempHome home;
         QVERIFY(QDir().mkpath(home.installDir()));
-        const QString helpFile = home.writeFile(
-            QStringLiteral("data/rdzelqnt.txt"),
-            "ZELQ help\r\n\r\nPress \"Done\" to connect.\r\nEnd\r\n");
+        const QByteArray original = "ZELQ help\r\n\r\nPress \"Done\" to connect.\r\nEnd\r\n";
+        const QString helpFile = home.writeFile(QStringLiteral("data/rdzelqnt.txt"), original);
         FakeDialogs dialogs;
         HelpWindow w(helpFile, home.installDir(), dialogs);
         QCOMPARE(w.objectName(), QStringLiteral("Form5"));
@@ -345,18 +344,21 @@ private slots:
         auto* save = w.findChild<QPushButton*>(QStringLiteral("Command1"));
         QVERIFY(save && save->isEnabled());
         save->click();
-        const QByteArray saved = readAll(home.installDir() + QStringLiteral("/HelpTavrin.txt"));
-        // One line: the whole text in quotes, nothing inside able to end it early.
-        QVERIFY(saved.startsWith('"'));
-        QVERIFY(saved.endsWith("\"\r\n"));
-        QCOMPARE(saved.count('\n'), 1);
-        QCOMPARE(saved.count('"'), 2);
-        const QStringList fields =
-            QuotedReader::fromText(QString::fromUtf8(saved)).allFields();
-        QCOMPARE(fields.size(), 1);
-        QVERIFY(fields[0].contains(QStringLiteral("ZELQ help")));
-        QVERIFY(fields[0].contains(QStringLiteral("connect. End")));
+        // A text file with the lines shown (blank line and quotes kept), not
+        // one quoted value.
+        const QString saved = home.installDir() + QStringLiteral("/HelpTavrin.txt");
+        QCOMPARE(readAll(saved), original);
         QCOMPARE(dialogs.asked.size(), 0);
+
+        // Saving again over the first copy, and a file with LF or CR line
+        // ends or none at the end: CR LF after every line shown.
+        save->click();
+        QCOMPARE(readAll(saved), original);
+        const QString mixed = home.writeFile(QStringLiteral("data/mixed.txt"),
+                                             "one\ntwo\rthree \xc3\xa4\r\n\n  four");
+        HelpWindow m(mixed, home.installDir(), dialogs);
+        QVERIFY(m.saveText());
+        QCOMPARE(readAll(saved), QByteArray("one\r\ntwo\r\nthree \xc3\xa4\r\n\r\n  four"));
     }
 
     void helpWindowWithoutItsFileSaysSo()
@@ -385,6 +387,16 @@ private slots:
         QCOMPARE(dialogs.asked.size(), 1);
         QCOMPARE(dialogs.asked[0].kind, AskedDialog::Kind::Message);
         QVERIFY(dialogs.asked[0].text.contains(QStringLiteral("HelpTavrin.txt")));
+    }
+
+    // A first name such as OBR<I>EN&CO shows as typed, not as markup.
+    void valueLabelsShowMarkupAsText()
+    {
+        std::unique_ptr<QLabel> label(valueLabel("lblOwnName", nullptr, 1));
+        const QString name = QStringLiteral("OBR<I>EN&CO <b>");
+        label->setText(name);
+        QVERIFY(label->sizeHint().width()
+                >= label->fontMetrics().horizontalAdvance(name));
     }
 
     // ---- shipped files ----

@@ -238,6 +238,24 @@ bool isSameLog(const QString& typed, const QString& logPath, const QString& inst
 
 // --- the append ---
 
+QString appendSummary(const AppendResult& r)
+{
+    const auto records = [](int n) {
+        return n == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(n);
+    };
+    QString text = QStringLiteral("%1 appended, %2 skipped")
+                       .arg(records(r.inserted))
+                       .arg(r.skipped + r.unreadable);
+    QStringList why;
+    if (r.skipped > 0)
+        why << QStringLiteral("%1 already in the log").arg(r.skipped);
+    if (r.unreadable > 0)
+        why << QStringLiteral("%1 unreadable").arg(r.unreadable);
+    if (!why.isEmpty())
+        text += QStringLiteral(" (") + why.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return text + QLatin1Char('.');
+}
+
 AppendResult appendToLog(const QString& logPath, const QString& sourceText,
                          const QString& installFolder, const AppendOptions& options,
                          const AppendProgress& progress)
@@ -265,6 +283,8 @@ AppendResult appendToLog(const QString& logPath, const QString& sourceText,
         BackupContents contents = readBackupFile(source.filePath);
         rows = std::move(contents.contacts);
         readError = contents.error;
+        result.unreadable = contents.unreadable;
+        result.problems = contents.problems;
     }
     result.read = int(rows.size());
 

@@ -12,8 +12,10 @@
 // The rows go in batches, each batch one transaction with a savepoint per
 // row, so a large file takes seconds and a row that fails undoes only
 // itself: the append stops there, the rows before it stay in the log.
-// A backup file read only up to a damaged line appends the records before
-// it and then reports the failure.
+// A record of a backup file that cannot be read (a quote inside a quoted
+// field, a line break inside quotes, fields missing) is skipped and
+// counted; the records around it are appended. A file none of whose lines
+// is a record is not read at all.
 //
 // The append opens connections of its own and can run on a worker thread.
 
@@ -22,6 +24,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -79,13 +82,19 @@ struct AppendResult {
     int read = 0;     // source rows available
     int inserted = 0; // rows committed to the log
     int skipped = 0;  // duplicates left out
-    QString error;    // empty when everything went in
+    int unreadable = 0;     // source records skipped because they cannot be read
+    QStringList problems;   // why, for the first few of them
+    QString error;    // empty when every readable record was handled
     bool ok() const { return error.isEmpty(); }
 };
 
 // done rows of total handled so far; called from the thread running the
 // append.
 using AppendProgress = std::function<void(int done, int total)>;
+
+// What the operator is told when an append ends: how many records were
+// appended and how many skipped, duplicates and unreadable records apart.
+QString appendSummary(const AppendResult& result);
 
 // Appends `source` to the log at `logPath`.
 AppendResult appendToLog(const QString& logPath, const QString& source,

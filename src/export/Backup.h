@@ -9,6 +9,8 @@
 #include "log/Contact.h"
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace zelq {
@@ -24,19 +26,43 @@ QString backupFilePath(const QString& installFolder);
 QString backupText(const std::vector<Contact>& contacts);
 
 // Writes the backup of `cache` (written aside, then renamed over the old
-// one, so a failure never leaves a cut-off backup). Failures are silent to
-// the operator; false tells the caller it did not work.
-bool BackupLog(const ContactCache& cache, const QString& installFolder);
+// one only when all of it was written, so a failure or a full disk never
+// leaves a cut-off or empty backup). False and the reason when it did not
+// work; telling the operator is the caller's.
+bool BackupLog(const ContactCache& cache, const QString& installFolder, QString* error = nullptr);
 
-// What a backup file holds. Reading stops at the first line that is not a
-// record of nine fields (or when the file cannot be read at all): the
-// records before it are in `contacts`, in table order, and `error` says
-// what went wrong; `error` is empty when the whole file was read.
+// The periodic backup as the log window runs it: a failure is to be shown
+// once (on the status line), not at every tick; after a backup that worked
+// the next failure is shown again.
+class BackupRunner {
+public:
+    // Writes the backup. Returns the text to show when this failure is news,
+    // nullopt when the backup was written or the failure was already shown.
+    std::optional<QString> run(const ContactCache& cache, const QString& installFolder);
+    bool lastFailed() const { return failing; }
+
+private:
+    bool failing = false;
+};
+
+// What a backup file holds. A line that is not a record of nine fields
+// (a quote inside a quoted field, a line break inside quotes that splits a
+// record over two lines, fields missing or too many) is skipped and
+// counted, never read as a shortened record; the records around it are
+// read. `error` is set when the file as a whole cannot be read: it cannot
+// be opened, it is no text file, or not one of its lines is a record.
 struct BackupContents {
     std::vector<Contact> contacts;
+    int unreadable = 0;   // records skipped
+    QStringList problems; // why, for the first few of them ("line 3: ...")
     QString error;
-    bool complete() const { return error.isEmpty(); }
+    bool complete() const { return error.isEmpty() && unreadable == 0; }
 };
+
+// One line of a backup file as its nine fields, or nullopt with the reason.
+// Fields are quoted ("..." up to the next quote, then only blanks before
+// the comma) or bare (no quote in them).
+std::optional<QStringList> parseBackupRecord(const QString& line, QString* why = nullptr);
 
 BackupContents readBackupFile(const QString& path);
 BackupContents readBackupText(const QString& text);

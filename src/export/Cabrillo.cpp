@@ -3,6 +3,7 @@
 #include "log/ContactCache.h"
 #include "log/MultiplierRecords.h"
 #include "score/ScoreRules.h"
+#include "settings/AtomicFile.h"
 #include "settings/FileSafeCall.h"
 #include "settings/Preferences.h"
 
@@ -130,6 +131,12 @@ QString cabrilloFileProposal(const QString& programFolder, const QString& ownCal
 {
     return programFolder + QLatin1Char('/') + FileSafeCall(ownCall.trimmed())
         + QStringLiteral(".log");
+}
+
+bool writeCabrilloFile(const QString& path, const CabrilloHeader& header, const ContactCache& cache,
+                       const Preferences& prefs, const MultiplierRecords& records, QString* error)
+{
+    return writeTextFileAtomically(path, cabrilloText(header, cache, prefs, records), error);
 }
 
 } // namespace zelq

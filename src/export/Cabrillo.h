@@ -45,6 +45,12 @@ QString cabrilloQsoLine(const Contact& c, const QString& ownCall, const QString&
 QString cabrilloText(const CabrilloHeader& header, const ContactCache& cache,
                      const Preferences& prefs, const MultiplierRecords& records);
 
+// Replaces the file at `path` with cabrilloText(); a failed write (a full
+// disk) leaves any earlier file whole. False and the reason on failure.
+bool writeCabrilloFile(const QString& path, const CabrilloHeader& header, const ContactCache& cache,
+                       const Preferences& prefs, const MultiplierRecords& records,
+                       QString* error = nullptr);
+
 // The name proposed in the save dialog: <programFolder>/<call>.log, the call
 // reduced to its file-safe part.
 QString cabrilloFileProposal(const QString& programFolder, const QString& ownCall);

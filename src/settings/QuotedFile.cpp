@@ -1,7 +1,8 @@
 #include "settings/QuotedFile.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <charconv>
 #include <cmath>
@@ -205,19 +206,7 @@ QuotedWriter& QuotedWriter::rawLine(const QString& line)
 
 bool QuotedWriter::save(const QString& path, QString* errorText) const
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (errorText)
-            *errorText = f.errorString();
-        return false;
-    }
-    f.write(buffer.toUtf8());
-    if (!f.commit()) {
-        if (errorText)
-            *errorText = f.errorString();
-        return false;
-    }
-    return true;
+    return writeTextFileAtomically(path, buffer, errorText);
 }
 
 } // namespace zelq

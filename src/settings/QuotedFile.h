@@ -82,8 +82,9 @@ public:
 
     const QString& content() const { return buffer; }
 
-    // Replaces the file at once (written aside, then renamed): a crash while
-    // saving never leaves half a file. Returns false and an error text.
+    // Replaces the file at once (written aside, then renamed only when all of
+    // it was written): a crash or a full disk while saving leaves the old
+    // file whole. Returns false and an error text.
     bool save(const QString& path, QString* errorText = nullptr) const;
 
 private:

@@ -4,10 +4,10 @@
 #include "core/Clock.h"
 #include "core/OperatorDialogs.h"
 #include "settings/AppFolders.h"
+#include "settings/AtomicFile.h"
 #include "ui/AppContext.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace zelq {
 
@@ -17,17 +17,11 @@ const QString WriteFailedTitle = QStringLiteral("Unable to write file.");
 
 bool saveWhole(const QString& path, const QString& text, QString* errorText)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        *errorText = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
-        return false;
-    }
-    f.write(text.toUtf8());
-    if (!f.commit()) {
-        *errorText = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), f.errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    if (writeTextFileAtomically(path, text, &reason))
+        return true;
+    *errorText = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return false;
 }
 
 ExportOutcome reportFailure(OperatorDialogs& dialogs, Beeper& beeper, const QString& why)

@@ -17,7 +17,8 @@
 //   });
 //
 // The dialogs carry the log window as their parent. Files are replaced
-// whole (written aside, then renamed): a failure never leaves half a file.
+// whole (written aside, then renamed only when all of it was written): a
+// failure or a full disk never leaves half a file or spoils an older one.
 
 #include "export/Adif.h"
 

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -199,13 +198,8 @@ bool CabrilloWindow::writeFile()
         return false; // cancelled: nothing to say
     const QString path = QFileInfo(resolveInInstallFolder(installFolder, chosen)).absoluteFilePath();
 
-    // Written aside and renamed when complete: a failure never leaves a
-    // truncated file in place of an earlier good one.
-    QSaveFile file(path);
-    const QByteArray bytes = cabrilloText(header(), cache, prefs, records).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
+    QString error;
+    if (!writeCabrilloFile(path, header(), cache, prefs, records, &error)) {
         beeper.beep();
         dialogs.message(QStringLiteral("Unable to write file."), error, {DialogButton::Ok},
                         DialogIcon::Critical);

@@ -5,22 +5,57 @@
 
 #include <QClipboard>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
 
 namespace zelq {
 
 namespace {
 
-// Widest text each column usually holds, for its starting width.
+// Widest text each column usually holds, for its width before the first
+// fill.
 const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW", "Cont",
                                      "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
+
+// Text widths for a whole list at once: the sum of the characters' own
+// advances (kept per character). Kerning only narrows a text, so the sum is
+// its width or a little more, and far cheaper than shaping every cell.
+// Texts outside Latin-1 are measured whole.
+class WidthGauge {
+public:
+    explicit WidthGauge(const QFont& font) : fm(font) { latin.fill(-1); }
+
+    int operator()(const QString& text)
+    {
+        qreal w = 0;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= latin.size())
+                return int(std::ceil(std::max(w, fm.horizontalAdvance(text))));
+            qreal& a = latin[u];
+            if (a < 0)
+                a = fm.horizontalAdvance(c);
+            w += a;
+        }
+        return int(std::ceil(w));
+    }
+
+private:
+    QFontMetricsF fm;
+    std::array<qreal, 256> latin;
+};
 
 } // namespace
 
@@ -46,18 +81,7 @@ ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
     header->setSectionsClickable(true);
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const QFontMetrics fm = listView->fontMetrics();
-    const int padding = fm.horizontalAdvance(QStringLiteral("MM"));
-    int total = 0;
-    for (int c = 0; c < listView->columnCount(); ++c) {
-        const int w = std::max(fm.horizontalAdvance(QLatin1String(columnSamples[c])),
-                               fm.horizontalAdvance(contactListHeaders().at(c)))
-            + padding;
-        header->resizeSection(c, w);
-        total += w;
-    }
-    listView->setMinimumWidth(total / 2);
-    listView->setMinimumHeight(fm.height() * 8);
+    sizeColumns(true);
 
     cmdList = new QPushButton(this);
     cmdList->setObjectName(QStringLiteral("cmdList"));
@@ -115,6 +139,53 @@ void ContactListView::FillContactList(const ContactCache& cache, const QString& 
     for (int row : FillContactListRows(cache, band, allRows, allBands))
         items.append(new QTreeWidgetItem(contactListItem(cache, row)));
     listView->addTopLevelItems(items);
+    sizeColumns(false);
+}
+
+int ContactListView::cellMargin() const
+{
+    // What an item cell adds to its text (the style's text margins), as the
+    // item delegate measures it; one pixel more for rounding.
+    QStyleOptionViewItem opt;
+    opt.initFrom(listView);
+    opt.font = listView->font();
+    opt.fontMetrics = QFontMetrics(opt.font);
+    opt.features = QStyleOptionViewItem::HasDisplay;
+    opt.text = QStringLiteral("M");
+    const int cell = listView->style()
+                         ->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), listView)
+                         .width();
+    return std::max(0, cell - opt.fontMetrics.horizontalAdvance(opt.text)) + 1;
+}
+
+void ContactListView::sizeColumns(bool fromScratch)
+{
+    QHeaderView* header = listView->header();
+    const QFontMetrics fm(listView->font());
+    WidthGauge width(listView->font());
+    const int margin = cellMargin();
+    const int columns = listView->columnCount();
+    std::vector<int> want(size_t(columns), 0);
+    for (int c = 0; c < columns; ++c)
+        want[size_t(c)] = std::max(header->sectionSizeHint(c),
+                                   width(QLatin1String(columnSamples[c])) + margin);
+    for (int i = 0; i < listView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = listView->topLevelItem(i);
+        for (int c = 0; c < columns; ++c)
+            want[size_t(c)] = std::max(want[size_t(c)], width(item->text(c)) + margin);
+    }
+    // A refill only widens: a column the operator widened stays so. New
+    // fonts start over.
+    int total = 0;
+    for (int c = 0; c < columns; ++c) {
+        const int w = fromScratch ? want[size_t(c)]
+                                  : std::max(want[size_t(c)], header->sectionSize(c));
+        if (w != header->sectionSize(c))
+            header->resizeSection(c, w);
+        total += w;
+    }
+    listView->setMinimumWidth(total / 2);
+    listView->setMinimumHeight(fm.height() * 8);
 }
 
 void ContactListView::refill()
@@ -191,6 +262,12 @@ bool ContactListView::eventFilter(QObject* watched, QEvent* event)
             && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && itemCount() > 0
             && selectedRow() > 0)
             emit editRequested();
+        break;
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        // The form size scales the fonts after the window is built.
+        if (watched == listView)
+            sizeColumns(true);
         break;
     case QEvent::FocusOut:
         if (watched == listView && itemCount() > 0)

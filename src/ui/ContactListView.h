@@ -4,6 +4,9 @@
 // its two filters, "Last 20"/"All" (cmdList) and "All Bands"/"Current
 // Band" (Command2), each captioned with the mode in force.
 //
+// Columns size themselves to their header and their widest text in the
+// fonts in force, also after the form size scales the fonts.
+//
 // The list only shows; what a click means (stopping the poll timer,
 // offering Edit and Delete, editing) is the window's, told by the signals.
 
@@ -72,6 +75,10 @@ protected:
 
 private:
     void refill();
+    // Every column as wide as its header and its widest text need in the
+    // list's current fonts; `fromScratch` also narrows.
+    void sizeColumns(bool fromScratch);
+    int cellMargin() const;
     void updateCaptions();
 
     QTreeWidget* listView;

@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace zelq {
 
@@ -37,6 +40,45 @@ void setTextColour(QWidget* w, const QColor& c)
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
 }
+
+// A band of the legend. Its text is drawn in the band's colour; where that
+// is the background's own colour (160 m, white, on the white background)
+// the letters get an outline so they stay readable.
+class LegendLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    void setOutline(const QColor& c)
+    {
+        if (c == outline)
+            return;
+        outline = c;
+        update();
+    }
+    QColor outlineColour() const { return outline; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (!outline.isValid()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QFontMetricsF fm(font());
+        const QRectF box = contentsRect();
+        const double x = box.left() + (box.width() - fm.horizontalAdvance(text())) / 2.0;
+        const double y = box.top() + (box.height() - fm.height()) / 2.0 + fm.ascent();
+        QPainterPath path;
+        path.addText(QPointF(x, y), font(), text());
+        p.strokePath(path, QPen(outline, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.fillPath(path, palette().color(QPalette::WindowText));
+    }
+
+private:
+    QColor outline;
+};
 
 } // namespace
 
@@ -68,8 +110,10 @@ GraphWindow::GraphWindow(const ContactCache& cache, OperatorDialogs& dialogs, QW
     axisLabels << label(this, QStringLiteral("Label1"), QStringLiteral("Band "),
                         QRect(Area.left, legendY, 44, 18), Qt::AlignRight | Qt::AlignVCenter);
     for (int k = 0; k < BandCount; ++k) {
-        QLabel* b = label(this, QStringLiteral("lblBnd_%1").arg(k), bandText(k + 1),
-                          QRect(Area.left + 50 + k * 44, legendY, 40, 18), Qt::AlignCenter);
+        auto* b = new LegendLabel(bandText(k + 1), this);
+        b->setObjectName(QStringLiteral("lblBnd_%1").arg(k));
+        b->setGeometry(QRect(Area.left + 50 + k * 44, legendY, 40, 18));
+        b->setAlignment(Qt::AlignCenter);
         QFont f = b->font();
         f.setBold(true);
         b->setFont(f);
@@ -172,10 +216,15 @@ void GraphWindow::applyBackground()
     setPalette(p);
     for (QLabel* l : std::as_const(axisLabels))
         setTextColour(l, fore);
-    // The legend keeps its band colours on either background.
+    // The legend keeps its band colours on either background; a colour that
+    // is the background's own is outlined.
     for (int k = 0; k < BandCount; ++k) {
-        if (auto* b = findChild<QLabel*>(QStringLiteral("lblBnd_%1").arg(k)))
-            setTextColour(b, QColor::fromRgb(bandColour(k + 1)));
+        auto* b = static_cast<LegendLabel*>(findChild<QLabel*>(QStringLiteral("lblBnd_%1").arg(k)));
+        if (!b)
+            continue;
+        const QColor colour = QColor::fromRgb(bandColour(k + 1));
+        setTextColour(b, colour);
+        b->setOutline(colour == back ? fore : QColor());
     }
     Command1->setText(black ? BlackCaption : WhiteCaption);
 }
@@ -203,19 +252,41 @@ void GraphWindow::paintEvent(QPaintEvent* event)
 
     if (columns && columns->plotted) {
         const GraphColumns& g = *columns;
+        // Runs of band drawn in the background's own colour (x from, x to),
+        // outlined once the strip is complete.
+        std::vector<std::pair<int, int>> hidden;
+        bool inRun = false;
         const QPen curve(QColor(0, 0, 255), 1);
         for (int x = 1; x <= GraphColumns::Count; ++x) {
             p.setPen(curve);
             p.drawLine(curvePoint(x), curvePoint(x - 1));
-            if (g.smoothed[size_t(x)] == 0 && g.smoothed[size_t(x - 1)] == 0)
+            if (g.smoothed[size_t(x)] == 0 && g.smoothed[size_t(x - 1)] == 0) {
+                inRun = false;
                 continue;
+            }
             // Whole pixels, so that narrower-than-a-pixel columns leave no gaps.
             const int x0 = std::max(Area.left + 1, int(std::floor(columnX(x - 1))));
             const int x1 = std::max(x0 + 1, int(std::ceil(columnX(x))));
             const Rgb band = g.band[size_t(x)];
+            const QColor colour = band != 0 ? QColor::fromRgb(band) : back;
             p.fillRect(QRect(x0, Area.stripTop + 1, x1 - x0, Area.stripBottom - Area.stripTop - 1),
-                       band != 0 ? QColor::fromRgb(band) : back);
+                       colour);
+            // A band drawn in the background's own colour is outlined, run by
+            // run, so that it differs from "no band".
+            if (band != 0 && colour == back) {
+                if (inRun)
+                    hidden.back().second = x1;
+                else
+                    hidden.emplace_back(x0, x1);
+                inRun = true;
+            } else {
+                inRun = false;
+            }
         }
+        p.setPen(QPen(fore, 1));
+        for (const auto& [from, to] : hidden)
+            p.drawRect(QRect(from, Area.stripTop + 2, std::max(1, to - from) - 1,
+                             Area.stripBottom - Area.stripTop - 5));
     }
 }
 

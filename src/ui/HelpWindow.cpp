@@ -2,6 +2,7 @@
 
 #include "core/OperatorDialogs.h"
 #include "settings/AppFolders.h"
+#include "settings/AtomicFile.h"
 #include "settings/QuotedFile.h"
 #include "ui/QtOperatorDialogs.h"
 
@@ -49,6 +50,15 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& folder, OperatorD
     text->setFocus();
 }
 
+QString helpFileText(const QString& shown)
+{
+    QString t = displayLineBreaks(shown);
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return t;
+}
+
 void HelpWindow::loadText(const QString& helpFile)
 {
     QFile file(helpFile);
@@ -68,7 +78,7 @@ bool HelpWindow::saveText()
 {
     const QString path = resolveInInstallFolder(installFolder, SavedHelpFileName);
     QString error;
-    if (QuotedWriter().text(text->toPlainText()).save(path, &error))
+    if (writeTextFileAtomically(path, helpFileText(text->toPlainText()), &error))
         return true;
     dialogs.message(QStringLiteral("Help Not Saved"),
                     QStringLiteral("The help text could not be saved to %1.").arg(path)

@@ -14,6 +14,11 @@ class OperatorDialogs;
 inline const QString HelpFileName = QStringLiteral("rdzelqnt.txt");
 inline const QString SavedHelpFileName = QStringLiteral("HelpTavrin.txt");
 
+// The text of the saved help file: the lines shown, each ended by CR LF
+// as in the program's other text files (the last only when it was shown
+// with one).
+QString helpFileText(const QString& shown);
+
 class HelpWindow final : public QDialog {
     Q_OBJECT
 public:
@@ -23,7 +28,9 @@ public:
                QWidget* parent = nullptr);
 
     // Writes the text box content to SavedHelpFileName in the installation
-    // folder as one quoted value; a failure is reported to the operator.
+    // folder as a text file, line for line (CR LF line ends), replacing the
+    // old file only when all of it was written; a failure is reported to
+    // the operator.
     bool saveText();
 
 private:

@@ -79,6 +79,13 @@ void ImportWindow::buildWindow()
     buttons->addWidget(command1);
     layout->addLayout(buttons);
 
+    // How the last append ended: records appended, skipped and why.
+    resultLine = new QLabel(this);
+    resultLine->setObjectName(QStringLiteral("lblAppendResult"));
+    resultLine->setWordWrap(true);
+    resultLine->setTextFormat(Qt::PlainText);
+    layout->addWidget(resultLine);
+
     connect(command3, &QPushButton::clicked, this, &ImportWindow::onBrowse);
     connect(check1, &QCheckBox::clicked, this, &ImportWindow::onTickBoxClicked);
     connect(command2, &QPushButton::clicked, this, &ImportWindow::onAppend);
@@ -135,6 +142,7 @@ void ImportWindow::onAppend()
         return;
     if (resetPollTicks)
         resetPollTicks();
+    resultLine->clear();
     const QString source = text1->text().trimmed();
     if (isSameLog(source, app.prefs.logPath, app.folders.install)) {
         app.beeper.beep();
@@ -157,6 +165,13 @@ void ImportWindow::onAppend()
     if (timerWasActive && pollTimer)
         pollTimer->start();
     command1->setFocus();
+    QString said = appendSummary(result);
+    for (const QString& problem : result.problems.mid(0, 3))
+        said += QStringLiteral("\nSkipped ") + problem + QLatin1Char('.');
+    if (result.unreadable > 3)
+        said += QStringLiteral("\n…");
+    resultLine->setText(said);
+    adjustSize(); // room for the lines just said
     if (!result.ok()) {
         app.beeper.beep();
         app.dialogs.message(QStringLiteral("Append Error"), QStringLiteral("Unable to read file."));

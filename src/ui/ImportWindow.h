@@ -3,7 +3,9 @@
 // or of a backup file to the shared log, optionally leaving out contacts
 // the log already holds (same call, same band). The append runs on a
 // worker thread behind a modal progress dialog, so the windows keep
-// painting; the poll timer is stopped meanwhile.
+// painting; the poll timer is stopped meanwhile. When it ends, the window
+// says how many records were appended and how many skipped (already in the
+// log, or unreadable).
 //
 // From the log window's "&Combine or Restore from Backup":
 //     auto* cmd = ImportWindow::mnuCombine_Click(app, this, timer3,
@@ -14,6 +16,7 @@
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -61,6 +64,7 @@ private:
     QCheckBox* check1 = nullptr;     // leave duplicates out
     QPushButton* command2 = nullptr; // Append
     QPushButton* command1 = nullptr; // Done
+    QLabel* resultLine = nullptr;    // how the last append ended
     QPointer<QTimer> pollTimer;
     std::function<void()> resetPollTicks;
     std::shared_ptr<AppendResult> last;

@@ -17,6 +17,9 @@ QLabel* valueLabel(const char* name, QWidget* parent, int minChars)
     l->setObjectName(QString::fromLatin1(name));
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
+    // Values are data (a name typed by the operator, a call from outside):
+    // never read as markup.
+    l->setTextFormat(Qt::PlainText);
     l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('W')) * minChars);
     return l;
 }

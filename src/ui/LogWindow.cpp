@@ -68,10 +68,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     keys->dispatch().escape = [this] { entry->cmdClear_Click(); };
     keys->dispatch().holding = [this] { return entry->holding(); };
     keys->dispatch().endHold = [this] { entry->endHold(); };
-    entry->onLoggedOff = [this] {
-        if (!BackupLog(app.session.cache(), app.folders.install))
-            setStatus(panel->status() + QStringLiteral("  (backup file not written)"));
-    };
+    entry->onLoggedOff = [this] { runBackup(); };
     app.store.setWaitingNotice([this](bool waiting) { panel->showWaitingForLog(waiting); });
     setup = new SetupCommand(app, this);
 
@@ -93,7 +90,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     // change notices, which bring them at once.
     poll = std::make_unique<RefreshPoll>(app.session);
     adifCountries = std::make_unique<AdifCountryTable>();
-    poll->backupLog = [this] { BackupLog(app.session.cache(), app.folders.install); };
+    poll->backupLog = [this] { runBackup(); };
     timer3 = new QTimer(this);
     timer3->setObjectName(QStringLiteral("Timer3"));
     // No reload while a contact is being edited: it would renumber the rows.
@@ -353,6 +350,15 @@ void LogWindow::connectMenu()
     connect(setup, &SetupCommand::helpRequested, this, &LogWindow::mnuHelp_Click);
     connect(setup, &SetupCommand::cancelled, this,
             [this] { emit exitRequested(StartupSequence::ExitSetupCancelled); });
+}
+
+void LogWindow::runBackup()
+{
+    // A failure is told once, on the status line, beside what is there.
+    if (const auto news = backups.run(app.session.cache(), app.folders.install)) {
+        const QString now = panel->status().trimmed();
+        setStatus(now.isEmpty() ? *news : now + QStringLiteral("  ") + *news);
+    }
 }
 
 void LogWindow::showBand(const QString& band)

@@ -3,6 +3,7 @@
 // multiplier grid, and the menu bar. It wires widgets to the logic in the
 // log and settings libraries and owns nothing but widgets.
 
+#include "export/Backup.h"
 #include "ui/LogWindowMenu.h"
 
 #include <QMainWindow>
@@ -85,6 +86,7 @@ private:
     void hideEditButtons();
     void Timer2_Timer();
     void logOffAtExit();
+    void runBackup();
 
     AppContext& app;
     LogWindowMenu menus;
@@ -113,6 +115,7 @@ private:
     std::unique_ptr<RefreshPoll> poll;
     std::unique_ptr<AdifCountryTable> adifCountries; // read once per run
     QTimer* timer3 = nullptr; // the poll of the shared log
+    BackupRunner backups;
     LogChangeListener* listener = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
 };
