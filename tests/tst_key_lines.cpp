@@ -5,6 +5,7 @@
 #include "IoctlShim.h"
 #include "PtyPair.h"
 #include "TempHome.h"
+#include "devices/DeviceAccess.h"
 #include "devices/DeviceRegistry.h"
 #include "devices/ParallelKeyLine.h"
 #include "devices/PortMap.h"
@@ -14,6 +15,7 @@
 
 #include <QThread>
 #include <QtTest>
+#include <cerrno>
 #include <sys/ioctl.h>
 
 using namespace zelq;
@@ -186,6 +188,16 @@ private slots:
         QVERIFY(!key.open(QStringLiteral("&H378"), QStringLiteral("CW keying"), {}, &reason));
         QVERIFY2(reason.startsWith(root + QStringLiteral("/dev0: ")), qPrintable(reason));
         QCOMPARE(registry.holder(root + QStringLiteral("/dev0")), QString());
+        QVERIFY(!reason.contains(QStringLiteral("group")));
+    }
+
+    void permissionProblemNamesTheGroup()
+    {
+        // Tests run as root, who is never refused: the text alone.
+        const QString denied = deviceOpenFailure(QStringLiteral("/dev/parport0"), EACCES, QStringLiteral("lp"));
+        QVERIFY2(denied.startsWith(QStringLiteral("/dev/parport0: Permission denied")), qPrintable(denied));
+        QVERIFY(denied.contains(QStringLiteral("lp group")));
+        QVERIFY(!deviceOpenFailure(QStringLiteral("/dev/parport0"), EBUSY, QStringLiteral("lp")).contains(QStringLiteral("group")));
     }
 
     void baseAddressText_data()

@@ -1,5 +1,7 @@
 #include "devices/ParallelKeyLine.h"
 
+#include "devices/DeviceAccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -87,14 +89,8 @@ bool ParallelKeyLine::open(const QString& baseAddress, const QString& owner,
     claim = std::move(outcome.claim);
 
     fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        QString why = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(err)));
-        if (err == EACCES || err == EPERM)
-            why += QStringLiteral(" (parallel ports belong to the lp group: add your user to it "
-                                  "and log in again)");
-        return failed(why);
-    }
+    if (fd < 0)
+        return failed(deviceOpenFailure(path, errno, QStringLiteral("lp")));
     if (::ioctl(fd, PPCLAIM) != 0)
         return failed(QStringLiteral("%1: the port cannot be claimed: %2")
                           .arg(path, QString::fromLocal8Bit(strerror(errno))));

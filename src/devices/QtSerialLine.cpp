@@ -1,5 +1,6 @@
 #include "devices/QtSerialLine.h"
 
+#include "devices/DeviceAccess.h"
 #include "devices/PortMap.h"
 #include "devices/TtyControl.h"
 
@@ -58,11 +59,11 @@ bool QtSerialLine::fail(const QString& reason)
 
 QString QtSerialLine::describe(const QString& what) const
 {
-    QString text = QStringLiteral("%1: %2").arg(path, what);
-    if (port.error() == QSerialPort::PermissionError)
-        text += QStringLiteral(" (serial ports belong to the dialout group: "
-                               "add your user to it and log in again)");
-    return text;
+    // Qt also calls a port locked by another program a permission error;
+    // only a real lack of rights gets the advice about the group.
+    if (port.error() == QSerialPort::PermissionError && deniedByPermissions(path))
+        return deviceOpenFailure(path, EACCES, QStringLiteral("dialout"));
+    return QStringLiteral("%1: %2").arg(path, what);
 }
 
 bool QtSerialLine::open(const SerialOpenRequest& request)
