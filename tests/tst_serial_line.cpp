@@ -78,16 +78,42 @@ private slots:
     void refusedCustomRateFailsTheOpen()
     {
         PtyPair pty;
-        IoctlShim::refuseBaud(56000);
+        IoctlShim::substituteBaud(56000, 0);
         QtSerialLine line(registry, home.installDir());
         const bool opened = line.open(onDevice(pty.slavePath(), QStringLiteral("56000,N,8,1")));
-        IoctlShim::refuseBaud(0);
+        IoctlShim::substituteBaud(0, 0);
         QVERIFY(!opened);
         QVERIFY(!line.isOpen());
         QVERIFY2(line.openFailure().contains(pty.slavePath()), qPrintable(line.openFailure()));
+        QVERIFY2(!line.openFailure().contains(QStringLiteral("No error")), qPrintable(line.openFailure()));
+        QVERIFY2(line.openFailure().contains(QStringLiteral("56000")), qPrintable(line.openFailure()));
         QCOMPARE(registry.holder(pty.slavePath()), QString());
         // Other rates still open on the same device.
         QVERIFY(line.open(onDevice(pty.slavePath(), QStringLiteral("57600,N,8,1"))));
+    }
+
+    void quietlyChangedRateFailsUnlessItIsClose_data()
+    {
+        QTest::addColumn<unsigned>("given");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("38400 instead") << 38400u << false;
+        QTest::newRow("57600 instead (a UART divisor)") << 57600u << true;
+    }
+
+    void quietlyChangedRateFailsUnlessItIsClose()
+    {
+        QFETCH(unsigned, given);
+        QFETCH(bool, opens);
+        PtyPair pty;
+        IoctlShim::substituteBaud(56000, given);
+        QtSerialLine line(registry, home.installDir());
+        const bool opened = line.open(onDevice(pty.slavePath(), QStringLiteral("56000,N,8,1")));
+        IoctlShim::substituteBaud(0, 0);
+        QCOMPARE(opened, opens);
+        if (!opens) {
+            QVERIFY2(line.openFailure().contains(QStringLiteral("refused 56000 baud")), qPrintable(line.openFailure()));
+            QCOMPARE(registry.holder(pty.slavePath()), QString());
+        }
     }
 
     void dataParametersAreApplied_data()

@@ -98,8 +98,12 @@ bool QtSerialLine::open(const SerialOpenRequest& request)
     }
     port.setFlowControl(qtFlow(request.handshake));
 
-    if (!port.open(QIODevice::ReadWrite))
+    if (!port.open(QIODevice::ReadWrite)) {
+        if (port.error() == QSerialPort::UnsupportedOperationError && request.settings)
+            return fail(describe(QStringLiteral("the driver refused the settings %1 (%2)")
+                                     .arg(serialSettingsText(*request.settings), port.errorString())));
         return fail(describe(port.errorString()));
+    }
     port.clearError();
     if (!applySettings(request))
         return false;
@@ -139,6 +143,10 @@ void QtSerialLine::close()
 
 void QtSerialLine::onError(QSerialPort::SerialPortError error)
 {
+    // Errors while opening are open()'s to report, in Qt's words; errors
+    // after the first one repeat it.
+    if (!port.isOpen() || failing)
+        return;
     switch (error) {
     case QSerialPort::NoError:
         return;
@@ -149,8 +157,6 @@ void QtSerialLine::onError(QSerialPort::SerialPortError error)
     default:
         break;
     }
-    if (!port.isOpen() || failing)
-        return; // errors of a failed open are open()'s to report; later ones repeat the first
     failing = true;
     const QString reason = describe(port.errorString());
     // Closed from the event loop: the error arrives from inside the port's

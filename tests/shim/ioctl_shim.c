@@ -12,8 +12,8 @@
  *    (zelq_shim_requested), and the character size and parity read back
  *    as set, as from a UART: a pty itself keeps 8 bits and no parity
  *    whatever it is told;
- *  - zelq_shim_refuse_baud() makes custom-speed settings of one rate fail,
- *    as a driver that cannot do it would.
+ *  - zelq_shim_substitute_baud() makes custom-speed settings of one rate
+ *    fail, or quietly set another rate, as drivers that cannot do it do.
  * Real devices are never touched: emulation starts only where the kernel
  * said the call does not apply. */
 #define _GNU_SOURCE
@@ -41,7 +41,7 @@ static struct tty ttys[MaxTtys];
 static int tty_count, paired;
 static struct zelq_shim_event events[MaxEvents];
 static int event_count;
-static unsigned refused_baud;
+static unsigned asked_baud, given_baud;
 
 static int (*real_ioctl)(int, unsigned long, ...);
 static ssize_t (*real_read)(int, void *, size_t);
@@ -177,10 +177,13 @@ int ioctl(int fd, unsigned long req, ...)
     resolve();
 
     unsigned long rdev = 0;
-    if ((req == TCSETS2 || req == TCSETSW2 || req == TCSETSF2) && refused_baud
-        && ((const struct termios2 *)arg)->c_ospeed == refused_baud && pty_slave(fd, &rdev)) {
-        errno = EINVAL;
-        return -1;
+    if ((req == TCSETS2 || req == TCSETSW2 || req == TCSETSF2) && asked_baud
+        && ((struct termios2 *)arg)->c_ospeed == asked_baud && pty_slave(fd, &rdev)) {
+        if (!given_baud) {
+            errno = EINVAL;
+            return -1;
+        }
+        ((struct termios2 *)arg)->c_ospeed = ((struct termios2 *)arg)->c_ispeed = given_baud;
     }
     if (req == TIOCOUTQ && paired && pty_slave(fd, &rdev)) {
         pthread_mutex_lock(&lock);
@@ -295,7 +298,8 @@ void zelq_shim_clear(void)
     pthread_mutex_unlock(&lock);
 }
 
-void zelq_shim_refuse_baud(unsigned baud)
+void zelq_shim_substitute_baud(unsigned asked, unsigned given)
 {
-    refused_baud = baud;
+    asked_baud = asked;
+    given_baud = given;
 }

@@ -19,7 +19,8 @@ int zelq_shim_pair(int slave_fd, int master_fd);
 void zelq_shim_unpair(int master_fd);
 int zelq_shim_events(struct zelq_shim_event *out, int max);
 void zelq_shim_clear(void);
-void zelq_shim_refuse_baud(unsigned baud);
+/* Custom speed `asked` fails (given 0) or becomes `given`; asked 0 ends it. */
+void zelq_shim_substitute_baud(unsigned asked, unsigned given);
 /* The last terminal flags the program set on the tty; 0 when it set none. */
 int zelq_shim_requested(unsigned long rdev, unsigned *iflag, unsigned *cflag);
 void zelq_shim_note_termios(int fd, unsigned iflag, unsigned cflag);

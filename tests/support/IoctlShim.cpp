@@ -67,10 +67,10 @@ void IoctlShim::clear()
         f();
 }
 
-void IoctlShim::refuseBaud(unsigned baud)
+void IoctlShim::substituteBaud(unsigned asked, unsigned given)
 {
-    if (auto* f = shimFunction<decltype(zelq_shim_refuse_baud)>("zelq_shim_refuse_baud"))
-        f(baud);
+    if (auto* f = shimFunction<decltype(zelq_shim_substitute_baud)>("zelq_shim_substitute_baud"))
+        f(asked, given);
 }
 
 std::optional<IoctlShim::Flags> IoctlShim::requested(unsigned long rdev)

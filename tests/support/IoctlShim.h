@@ -28,7 +28,9 @@ public:
     static QList<ShimEvent> eventsOf(unsigned long rdev);
     static unsigned long deviceOf(const QString& path);
     static void clear();
-    static void refuseBaud(unsigned baud);
+    // The driver refuses the custom speed `asked` (given 0) or quietly
+    // sets `given` instead; substituteBaud(0, 0) ends it.
+    static void substituteBaud(unsigned asked, unsigned given);
     // The terminal flags last set on a tty, as asked (a pty itself keeps
     // 8 bits and no parity whatever it is told).
     struct Flags {
