@@ -13,6 +13,7 @@
 #include "devices/RecordingKeyLine.h"
 #include "devices/SerialKeyLine.h"
 
+#include <QFile>
 #include <QThread>
 #include <QtTest>
 #include <cerrno>
@@ -100,6 +101,44 @@ private slots:
         QVERIFY(!log.isEmpty());
         QCOMPARE(log.last().value & keyBit, 0);
         QCOMPARE(registry.holder(pty.slavePath()), QString());
+    }
+
+    void serialKeyLineKeysFromAThreadOfItsOwn()
+    {
+        PtyPair pty;
+        const unsigned long dev = IoctlShim::deviceOf(pty.slavePath());
+        SerialKeyLine key(std::make_unique<QtSerialLine>(registry, home.installDir()), KeyPin::Dtr);
+        QString reason;
+        QVERIFY2(key.openDevice(pty.slavePath(), QStringLiteral("CW keying"), &reason), qPrintable(reason));
+        QThread keyer;
+        keyer.start();
+        key.serial().moveToThread(&keyer);
+        IoctlShim::clear();
+        const QString logFile = home.path() + QStringLiteral("/shim.log");
+        qputenv("ZELQ_SHIM_LOG", QFile::encodeName(logFile));
+        bool keyed = false;
+        QMetaObject::invokeMethod(
+            &key.serial(),
+            [&] {
+                keyed = key.keyDown() && key.keyUp() && QThread::currentThread() == key.serial().thread();
+                key.close();
+                key.serial().moveToThread(QCoreApplication::instance()->thread());
+            },
+            Qt::BlockingQueuedConnection);
+        keyer.quit();
+        keyer.wait();
+        qunsetenv("ZELQ_SHIM_LOG");
+
+        QVERIFY(keyed);
+        const QList<ShimEvent> log = IoctlShim::eventsOf(dev);
+        QVERIFY(log.size() >= 2);
+        QCOMPARE(log[0].value, TIOCM_DTR);
+        QCOMPARE(log[1].value, 0);
+        QFile written(logFile);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = written.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), log.size());
+        QVERIFY2(lines[0].endsWith(" lines 2"), lines[0].constData()); // "<seconds> <major:minor> lines <bits>"
     }
 
     void serialKeyPortHeldElsewhereIsRefusedWithTheOwnersMessage()

@@ -37,7 +37,7 @@ QSerialPort::FlowControl qtFlow(Handshake h)
 } // namespace
 
 QtSerialLine::QtSerialLine(DeviceRegistry& registry, QString installFolder, QObject* parent)
-    : SerialLine(parent), registry(registry), installFolder(std::move(installFolder))
+    : SerialLine(parent), registry(registry), installFolder(std::move(installFolder)), port(this)
 {
     connect(&port, &QSerialPort::errorOccurred, this, &QtSerialLine::onError);
     connect(&port, &QSerialPort::readyRead, this, &SerialLine::readyRead);

@@ -1,7 +1,9 @@
 #pragma once
 // The serial line on Qt's serial port: the one place of the program that
 // holds a QSerialPort. Every open claims the device in the registry; every
-// close (and the first error) releases it.
+// close (and the first error) releases it. The port is a child of the line,
+// so moving the line to another thread (a keyer's) moves the port with it;
+// the line is then used from that thread only.
 
 #include "devices/DeviceRegistry.h"
 #include "devices/SerialLine.h"
@@ -44,7 +46,7 @@ private:
 
     DeviceRegistry& registry;
     QString installFolder;
-    QSerialPort port;
+    QSerialPort port; // a child of this line as well
     DeviceClaim claim;
     QString path;
     QString failure;

@@ -2,7 +2,7 @@
 
 namespace zelq {
 
-TcpLine::TcpLine(QObject* parent) : QObject(parent)
+TcpLine::TcpLine(QObject* parent) : QObject(parent), socket(this), connectTimer(this)
 {
     connectTimer.setSingleShot(true);
     connect(&connectTimer, &QTimer::timeout, this, [this] {
