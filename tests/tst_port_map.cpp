@@ -70,6 +70,14 @@ private slots:
         QVERIFY(back == map);
     }
 
+    void entriesNameDeviceFiles()
+    {
+        const QString install = QStringLiteral("/home/op/.local/share/zelq");
+        QCOMPARE(PortMap::resolveDevice(QStringLiteral("ttyUSB0"), install), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(PortMap::resolveDevice(QStringLiteral("/dev/serial/by-id/usb-x"), install), QStringLiteral("/dev/serial/by-id/usb-x"));
+        QCOMPARE(PortMap::resolveDevice(QStringLiteral("sim/tty A"), install), install + QStringLiteral("/sim/tty A"));
+    }
+
     void saveIntoAnUnwritablePlaceFails()
     {
         TempHome home;

@@ -11,6 +11,15 @@ QString PortMap::defaultDevice(int port)
     return isValidPort(port) ? QStringLiteral("/dev/ttyS%1").arg(port - 1) : QString();
 }
 
+QString PortMap::resolveDevice(const QString& entry, const QString& installFolder)
+{
+    if (entry.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(entry);
+    if (!entry.contains(QLatin1Char('/')))
+        return QStringLiteral("/dev/") + entry;
+    return QDir::cleanPath(QDir(installFolder).absoluteFilePath(entry));
+}
+
 PortMap::PortMap()
 {
     for (int p = 1; p <= PortCount; ++p)

@@ -16,6 +16,10 @@ public:
     static QString defaultDevice(int port);
     static bool isValidPort(int port) { return port >= 1 && port <= PortCount; }
 
+    // The device file an entry names: a bare name ("ttyUSB0") lives in
+    // /dev, a relative path is taken from the installation folder.
+    static QString resolveDevice(const QString& entry, const QString& installFolder);
+
     PortMap();
 
     // Reads the map of `installFolder`; a missing or short file gives the

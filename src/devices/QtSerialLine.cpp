@@ -4,7 +4,6 @@
 #include "devices/PortMap.h"
 #include "devices/TtyControl.h"
 
-#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <cmath>
@@ -81,7 +80,7 @@ bool QtSerialLine::open(const SerialOpenRequest& request)
     const QString chosen = request.device.isEmpty()
         ? PortMap::load(installFolder).device(request.port)
         : request.device;
-    path = QFileInfo(chosen).absoluteFilePath();
+    path = PortMap::resolveDevice(chosen, installFolder);
 
     DeviceRegistry::Outcome outcome = registry.claim(path, request.owner, request.inUseMessage);
     if (!outcome.ok())
