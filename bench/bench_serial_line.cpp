@@ -1,6 +1,7 @@
 // Serial line speed over a pty: the round trip of a 6-byte frame from the
 // program to a simulated device that answers with 6 bytes (target: p99
-// under 2 ms), and the time from unplugging the device to the error report.
+// under 2 ms), with the simulator on the program's thread and on one of its
+// own, and the time from unplugging the device to the error report.
 //
 //   bench_serial_line [ROUND_TRIPS]
 #include "DeviceSimulator.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 
@@ -37,6 +39,57 @@ SerialOpenRequest request(const PtyPair& pty)
     return r;
 }
 
+// Round trips of a CI-V frequency query; the simulator answers from the
+// program's thread or, like a real device, from a thread of its own.
+QList<qint64> roundTrips(DeviceRegistry& registry, int trips, bool simulatorThread)
+{
+    const QByteArray query("\xFE\xFE\x64\xE0\x03\xFD", 6);
+    const QByteArray answer("\xFE\xFE\xE0\x64\x03\xFD", 6);
+    QList<qint64> times;
+    PtyPair pty;
+    QThread thread;
+    auto* anchor = new QObject;
+    if (simulatorThread) {
+        thread.start();
+        anchor->moveToThread(&thread);
+    }
+    DeviceSimulator* sim = nullptr;
+    QMetaObject::invokeMethod(
+        anchor, [&] { sim = new DeviceSimulator(pty); sim->answer(query, answer); },
+        simulatorThread ? Qt::BlockingQueuedConnection : Qt::DirectConnection);
+
+    QtSerialLine line(registry, QDir::tempPath());
+    if (line.open(request(pty))) {
+        QEventLoop loop;
+        QElapsedTimer timer;
+        QByteArray got;
+        auto next = [&] {
+            got.clear();
+            timer.start();
+            line.write(query);
+        };
+        QObject::connect(&line, &SerialLine::readyRead, &loop, [&] {
+            got += line.readAll();
+            if (got.size() < answer.size())
+                return;
+            times.append(timer.nsecsElapsed());
+            if (times.size() == trips)
+                loop.quit();
+            else
+                next();
+        });
+        QTimer::singleShot(0, &loop, next);
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    QMetaObject::invokeMethod(
+        anchor, [&] { delete sim; delete anchor; },
+        simulatorThread ? Qt::BlockingQueuedConnection : Qt::DirectConnection);
+    thread.quit();
+    thread.wait();
+    return times;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -46,39 +99,8 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     DeviceRegistry registry;
 
-    // Round trips.
-    QList<qint64> roundTrips;
-    {
-        PtyPair pty;
-        DeviceSimulator sim(pty);
-        sim.answer(QByteArray("\xFE\xFE\x64\xE0\x03\xFD", 6), QByteArray("\xFE\xFE\xE0\x64\x03\xFD", 6));
-        QtSerialLine line(registry, QDir::tempPath());
-        if (!line.open(request(pty))) {
-            out << line.openFailure() << Qt::endl;
-            return 1;
-        }
-        QEventLoop loop;
-        QElapsedTimer timer;
-        QByteArray got;
-        auto next = [&] {
-            got.clear();
-            timer.start();
-            line.write(QByteArray("\xFE\xFE\x64\xE0\x03\xFD", 6));
-        };
-        QObject::connect(&line, &SerialLine::readyRead, &loop, [&] {
-            got += line.readAll();
-            if (got.size() < 6)
-                return;
-            roundTrips.append(timer.nsecsElapsed());
-            if (roundTrips.size() == trips)
-                loop.quit();
-            else
-                next();
-        });
-        QTimer::singleShot(0, &loop, next);
-        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    const QList<qint64> sameThread = roundTrips(registry, trips, false);
+    const QList<qint64> ownThread = roundTrips(registry, trips, true);
 
     // Unplug to error report.
     QList<qint64> unplugs;
@@ -102,7 +124,7 @@ int main(int argc, char* argv[])
         loop.exec();
     }
 
-    out << "Serial line over a pty (" << roundTrips.size() << " round trips, " << unplugs.size()
+    out << "Serial line over a pty (" << trips << " round trips each way, " << unplugs.size()
         << " unplugs)\n";
     out << qSetFieldWidth(34) << Qt::left << "measure" << qSetFieldWidth(14) << Qt::right << "value"
         << qSetFieldWidth(12) << "target" << qSetFieldWidth(0) << "\n";
@@ -111,13 +133,16 @@ int main(int argc, char* argv[])
             << QString::number(value, 'f', 3) << qSetFieldWidth(4) << unit << qSetFieldWidth(12)
             << target << qSetFieldWidth(0) << "\n";
     };
-    if (roundTrips.isEmpty() || unplugs.isEmpty()) {
+    if (sameThread.isEmpty() || ownThread.isEmpty() || unplugs.isEmpty()) {
         out << "no figures" << Qt::endl;
         return 1;
     }
-    row("6-byte frame round trip, median", percentile(roundTrips, 0.5), "ms", "-");
-    row("6-byte frame round trip, p99", percentile(roundTrips, 0.99), "ms", "< 2 ms");
-    row("6-byte frame round trip, worst", percentile(roundTrips, 1.0), "ms", "-");
+    row("round trip, one thread, median", percentile(sameThread, 0.5), "ms", "-");
+    row("round trip, one thread, p99", percentile(sameThread, 0.99), "ms", "< 2 ms");
+    row("round trip, one thread, worst", percentile(sameThread, 1.0), "ms", "-");
+    row("round trip, device thread, median", percentile(ownThread, 0.5), "ms", "-");
+    row("round trip, device thread, p99", percentile(ownThread, 0.99), "ms", "< 2 ms");
+    row("round trip, device thread, worst", percentile(ownThread, 1.0), "ms", "-");
     row("unplug to error report, median", percentile(unplugs, 0.5), "ms", "-");
     row("unplug to error report, worst", percentile(unplugs, 1.0), "ms", "< 100 ms");
     out << Qt::endl;
