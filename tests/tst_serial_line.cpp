@@ -23,7 +23,7 @@ SerialOpenRequest onDevice(const QString& path, const QString& settings = QStrin
 {
     SerialOpenRequest r;
     r.device = path;
-    r.settings = parseSerialSettings(settings);
+    r.settingsText = settings;
     r.owner = QStringLiteral("rig interface");
     return r;
 }
@@ -187,6 +187,15 @@ private slots:
         r.port = 11;
         QVERIFY(!line.open(r));
         QVERIFY(line.openFailure().contains(QStringLiteral("1 to 10")));
+    }
+
+    void settingsTextThatDoesNotReadFailsTheOpen()
+    {
+        PtyPair pty;
+        QtSerialLine line(registry, home.installDir());
+        QVERIFY(!line.open(onDevice(pty.slavePath(), QStringLiteral("4800,X,8,2"))));
+        QVERIFY2(line.openFailure().contains(QStringLiteral("\"4800,X,8,2\"")), qPrintable(line.openFailure()));
+        QCOMPARE(registry.holder(pty.slavePath()), QString());
     }
 
     void missingDeviceSaysWhy()

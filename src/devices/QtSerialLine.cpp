@@ -87,9 +87,17 @@ bool QtSerialLine::open(const SerialOpenRequest& request)
         return fail(outcome.refusal);
     claim = std::move(outcome.claim);
 
+    std::optional<SerialSettings> settings = request.settings;
+    if (!request.settingsText.isEmpty()) {
+        settings = parseSerialSettings(request.settingsText);
+        if (!settings)
+            return fail(QStringLiteral("%1: \"%2\" are no serial settings (baud,parity,data bits,stop bits)")
+                            .arg(path, request.settingsText));
+    }
+
     port.setPortName(path);
-    if (request.settings) {
-        const SerialSettings& s = *request.settings;
+    if (settings) {
+        const SerialSettings& s = *settings;
         port.setBaudRate(s.baud);
         port.setDataBits(s.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
         port.setParity(qtParity(s.parity));
@@ -98,13 +106,13 @@ bool QtSerialLine::open(const SerialOpenRequest& request)
     port.setFlowControl(qtFlow(request.handshake));
 
     if (!port.open(QIODevice::ReadWrite)) {
-        if (port.error() == QSerialPort::UnsupportedOperationError && request.settings)
+        if (port.error() == QSerialPort::UnsupportedOperationError && settings)
             return fail(describe(QStringLiteral("the driver refused the settings %1 (%2)")
-                                     .arg(serialSettingsText(*request.settings), port.errorString())));
+                                     .arg(serialSettingsText(*settings), port.errorString())));
         return fail(describe(port.errorString()));
     }
     port.clearError();
-    if (!applySettings(request))
+    if (!checkSettings(settings, request.handshake))
         return false;
     failing = false;
     return true;
@@ -113,11 +121,11 @@ bool QtSerialLine::open(const SerialOpenRequest& request)
 // Qt applies the settings while opening; a driver that refuses a custom
 // speed can leave the port at another one without saying so, so the speed
 // in force is read back.
-bool QtSerialLine::applySettings(const SerialOpenRequest& request)
+bool QtSerialLine::checkSettings(const std::optional<SerialSettings>& settings, Handshake handshake)
 {
     const int fd = int(port.handle());
-    if (request.settings) {
-        const int wanted = request.settings->baud;
+    if (settings) {
+        const int wanted = settings->baud;
         const std::optional<int> actual = actualBaudRate(fd);
         if (actual && std::abs(*actual - wanted) > wanted * BaudTolerance) {
             return fail(describe(QStringLiteral("the driver refused %1 baud (the port runs at %2)")
@@ -125,7 +133,7 @@ bool QtSerialLine::applySettings(const SerialOpenRequest& request)
                                      .arg(*actual)));
         }
     }
-    if (request.handshake == Handshake::RtsCtsXonXoff && !addSoftwareFlowControl(fd))
+    if (handshake == Handshake::RtsCtsXonXoff && !addSoftwareFlowControl(fd))
         return fail(describe(QStringLiteral("XON/XOFF handshaking refused: %1")
                                  .arg(QString::fromLocal8Bit(strerror(errno)))));
     return true;

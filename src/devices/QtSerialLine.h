@@ -41,7 +41,7 @@ public:
 private:
     bool fail(const QString& reason);
     void onError(QSerialPort::SerialPortError error);
-    bool applySettings(const SerialOpenRequest& request);
+    bool checkSettings(const std::optional<SerialSettings>& settings, Handshake handshake);
     QString describe(const QString& what) const;
 
     DeviceRegistry& registry;

@@ -19,8 +19,11 @@ namespace zelq {
 struct SerialOpenRequest {
     int port = 1;            // COM1..COM10, resolved through the port map
     QString device;          // when set, this path instead of the map's
-    // Data parameters; none leaves the driver's defaults (key and PTT
-    // lines, which never carry data).
+    // Data parameters as the settings files write them ("4800,N,8,2");
+    // a text that does not read as settings fails the open.
+    QString settingsText;
+    // The same already read; used when settingsText is empty. Neither
+    // leaves the driver's defaults (key and PTT lines carry no data).
     std::optional<SerialSettings> settings;
     Handshake handshake = Handshake::None;
     QString owner;           // the part that holds the port: "rig interface"
