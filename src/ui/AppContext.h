@@ -3,6 +3,7 @@
 // reference tables, the log, and the interfaces through which it asks,
 // beeps and reads the time. Made once by main (or by a test).
 
+#include "devices/DeviceRegistry.h"
 #include "log/LogSession.h"
 #include "log/LogStore.h"
 #include "log/PrefixTable.h"
@@ -39,6 +40,7 @@ public:
     SharedPreferences shared;
     LogStore store;
     LogSession session;
+    DeviceRegistry devices; // every serial and parallel port the program holds
 
     QString preferencesPath() const;
     // Rewrites the preferences file; a failure is reported to the operator.

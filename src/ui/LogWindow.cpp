@@ -9,6 +9,7 @@
 #include "ui/AppContext.h"
 #include "ui/ClockDisplay.h"
 #include "ui/ColoursWindow.h"
+#include "ui/PortsWindow.h"
 #include "ui/Labels.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindowKeys.h"
@@ -249,6 +250,10 @@ void LogWindow::connectMenu()
     connect(panel->clearButton(), &QPushButton::clicked, menus.mnuClear, &QAction::trigger);
     connect(menus.mnuHelp, &QAction::triggered, this, &LogWindow::mnuHelp_Click);
     connect(menus.mnuColors, &QAction::triggered, this, &LogWindow::mnuColors_Click);
+    connect(menus.mnuSerialPorts, &QAction::triggered, this, [this] {
+        PortsWindow frmPorts(app.devices, app.folders.install, app.dialogs, this);
+        frmPorts.exec();
+    });
     connect(menus.mnuFormSize, &QAction::triggered, this, [this] {
         if (mnuFormSize_Click(app.prefs, app.dialogs))
             app.SavePref();

@@ -60,6 +60,7 @@ void LogWindowMenu::build(QMenuBar* bar)
     mnuTaskbar = item(appearance, "&Taskbar", "mnuTaskbar");
     mnuRefreshRate = item(options, "&Refresh Rate", "mnuRefreshRate", later);
     mnuRigInterface = item(options, "Rig &Interface", "mnuRigInterface", later);
+    mnuSerialPorts = item(options, "Serial &Ports…", "mnuSerialPorts");
     QMenu* spotting = options->addMenu(QStringLiteral("&DX Spotting"));
     spotting->setObjectName(QStringLiteral("mnuDXSpotting"));
     mnuSpotConfigure = item(spotting, "&Configure", "mnuSpotConfigure", later);

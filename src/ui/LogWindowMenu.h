@@ -28,6 +28,7 @@ struct LogWindowMenu {
     QAction* mnuTaskbar = nullptr;
     QAction* mnuRefreshRate = nullptr;
     QAction* mnuRigInterface = nullptr;
+    QAction* mnuSerialPorts = nullptr;
     QAction* mnuSpotConfigure = nullptr;
     QAction* mnuSpectrumMap = nullptr;
     QAction* mnuVoiceNavigation = nullptr;

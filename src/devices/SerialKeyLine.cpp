@@ -1,0 +1,51 @@
+#include "devices/SerialKeyLine.h"
+
+namespace zelq {
+
+SerialKeyLine::SerialKeyLine(std::unique_ptr<SerialLine> line, KeyPin pin)
+    : line(std::move(line)), pin(pin)
+{
+}
+
+bool SerialKeyLine::open(int port, const QString& owner, const QString& inUseMessage,
+                         QString* reason)
+{
+    SerialOpenRequest request;
+    request.port = port;
+    request.owner = owner;
+    request.inUseMessage = inUseMessage;
+    return finishOpen(request, reason);
+}
+
+bool SerialKeyLine::openDevice(const QString& device, const QString& owner, QString* reason)
+{
+    SerialOpenRequest request;
+    request.device = device;
+    request.owner = owner;
+    return finishOpen(request, reason);
+}
+
+bool SerialKeyLine::finishOpen(const SerialOpenRequest& request, QString* reason)
+{
+    if (!line->open(request)) {
+        if (reason)
+            *reason = line->openFailure();
+        return false;
+    }
+    line->lowerDtrAndRts(); // refused on a pty; never a failure
+    return true;
+}
+
+void SerialKeyLine::close()
+{
+    if (line->isOpen())
+        setKey(false);
+    line->close();
+}
+
+bool SerialKeyLine::setKey(bool down)
+{
+    return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
+}
+
+} // namespace zelq
