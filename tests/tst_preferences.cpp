@@ -100,6 +100,31 @@ private slots:
         QCOMPARE(q.voiceNavigation, 0);               // 7000 does not fit
     }
 
+    void aBandOutsideTheSevenIsReadAsTwenty_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("band");
+        QTest::newRow("letter O for zero") << "2O" << "20";
+        QTest::newRow("empty") << "" << "20";
+        QTest::newRow("unit typed") << "40m" << "20";
+        QTest::newRow("blank after") << "15 " << "20";
+        QTest::newRow("160") << "160" << "160";
+        QTest::newRow("6") << "6" << "6";
+    }
+    void aBandOutsideTheSevenIsReadAsTwenty()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, band);
+        TempHome home;
+        const QByteArray lines = "\"K1ABC\"\r\n\"MA\"\r\n5\r\n\"CW\"\r\n0\r\n\"USA\"\r\n71\r\n42\r\n100\r\n"
+                                 "0\r\n255\r\n\"" + stored.toLatin1()
+            + "\"\r\n\"NA\"\r\n\"BOB\"\r\n\"\"\r\n2\r\n60000\r\n0\r\n\"None\"\r\n0\r\n";
+        Preferences p;
+        QCOMPARE(loadPreferences(home.writeFile(QStringLiteral("prefs.txt"), lines), p), PreferencesLoad::Loaded);
+        QCOMPARE(p.band, band);
+        QCOMPARE(p.firstName, QStringLiteral("BOB"));
+    }
+
     void utcOffsetRecommendation_data()
     {
         QTest::addColumn<int>("zoneSeconds"); // local = UTC + zone
