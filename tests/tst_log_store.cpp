@@ -8,6 +8,7 @@
 #include "log/Bands.h"
 #include "log/LogSession.h"
 #include "log/LogStore.h"
+#include "log/LogWorker.h"
 #include "log/SectionTable.h"
 
 #include <QDir>
@@ -238,6 +239,38 @@ void addEngineRows()
 class LogStoreTest : public QObject {
     Q_OBJECT
 private slots:
+    void theWorkerIsWaitedForAtMostTheBound()
+    {
+        LogWorker worker;
+        QList<bool> notices;
+        worker.onWaiting = [&](bool waiting) { notices << waiting; };
+
+        // Quick jobs: no notice.
+        int ran = 0;
+        QVERIFY(worker.run([&] { ++ran; }, 1000));
+        QCOMPARE(ran, 1);
+        QCOMPARE(notices, QList<bool>{});
+
+        // A slow job within its bound: the window is told it waits, then not.
+        QVERIFY(worker.run([] { std::this_thread::sleep_for(std::chrono::milliseconds(400)); }, 2000));
+        QCOMPARE(notices, (QList<bool>{true, false}));
+
+        // A job past its bound is given up on when the bound is reached; a
+        // job queued behind it and given up on never runs.
+        std::atomic<bool> release{false};
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!worker.run([&] { while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5)); }, 300));
+        const qint64 waited = t.elapsed();
+        QVERIFY2(waited >= 300 && waited < 800, qPrintable(QString::number(waited)));
+        std::atomic<int> late{0};
+        QVERIFY(!worker.run([&] { ++late; }, 100));
+        release = true;
+        QVERIFY(worker.run([&] { ++ran; }, 2000));
+        QCOMPARE(ran, 2);
+        QCOMPARE(late.load(), 0);
+    }
+
     void emptyLogLoadsEmptyAndClearsOldRecords_data() { addEngineRows(); }
     void emptyLogLoadsEmptyAndClearsOldRecords()
     {

@@ -334,7 +334,11 @@ bool LogStore::onWorker(const std::function<void(Link&, Result&)>& job, int boun
     auto l = link;
     // Everything the job needs travels with it: a job given up on may
     // still run to its end after this returns.
-    if (!worker->run([l, result, job] { job(*l, *result); }, boundMs)) {
+    const auto task = [l, result, job] {
+        job(*l, *result);
+        result->open = linkIsOpen(*l);
+    };
+    if (!worker->run(task, boundMs)) {
         quiet.setRemainingTime(QuietAfterTimeoutMs);
         out = Result();
         out.open = opened;
@@ -342,9 +346,8 @@ bool LogStore::onWorker(const std::function<void(Link&, Result&)>& job, int boun
         out.error = QStringLiteral("The log did not answer within %1 s.").arg(boundMs / 1000.0);
     } else {
         out = std::move(*result);
-        out.open = out.open || (out.ok && opened);
     }
-    opened = out.open || out.ok;
+    opened = out.open;
     if (!out.ok) {
         error = out.error;
         problem = out.problem == WriteProblem::None ? WriteProblem::Unreachable : out.problem;
