@@ -7,6 +7,7 @@
 #include "FakeBeeper.h"
 #include "FakeClock.h"
 #include "FakeDialogs.h"
+#include "LogConnection.h"
 #include "LogWindowRun.h"
 #include "PgTestServer.h"
 #include "TempHome.h"
@@ -44,42 +45,6 @@ using namespace zelq;
 using namespace zelq::test;
 
 namespace {
-
-// A connection of the test's own, for what no position does: renaming the
-// table on the server.
-class AdminConnection {
-public:
-    explicit AdminConnection(const QString& address)
-        : name(QStringLiteral("admin_") + QUuid::createUuid().toString(QUuid::Id128))
-    {
-        const QUrl url(address);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setDatabaseName(url.path().mid(1));
-        if (!db.open())
-            err = db.lastError().text();
-    }
-    ~AdminConnection()
-    {
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool exec(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(name, false));
-        if (q.exec(sql))
-            return true;
-        err = q.lastError().text();
-        return false;
-    }
-    QString error() const { return err; }
-
-private:
-    QString name;
-    QString err;
-};
 
 bool overwriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -787,10 +752,10 @@ private slots:
         QCOMPARE(run.rowCount(), 1);
         TYPE(run, QStringLiteral("w2xyz jim ny"));
 
-        std::unique_ptr<AdminConnection> admin;
+        std::unique_ptr<LogConnection> admin;
         QByteArray intact;
         if (log.pg) {
-            admin = std::make_unique<AdminConnection>(log.address());
+            admin = std::make_unique<LogConnection>(log.address(), QStringLiteral("QPSQL"));
             QVERIFY2(admin->exec(QStringLiteral("ALTER TABLE tbllog RENAME TO tbllog_away")),
                      qPrintable(admin->error()));
         } else {

@@ -4,6 +4,7 @@
 // they are, the score before and after a reload, the backup at Time Off,
 // and the partial line under the mouse.
 #include "FreezableProxy.h"
+#include "LogConnection.h"
 #include "LogWindowRun.h"
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
@@ -24,51 +25,6 @@ using namespace zelq;
 using namespace zelq::test;
 
 namespace {
-
-// A connection of the test's own to the log, on the test's thread.
-class Side {
-public:
-    explicit Side(const QString& address, const QString& driver = QStringLiteral("QSQLITE"))
-        : name(QStringLiteral("side_") + QUuid::createUuid().toString(QUuid::Id128))
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
-        if (driver == QLatin1String("QPSQL")) {
-            const QUrl url(address);
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setDatabaseName(url.path().mid(1));
-        } else {
-            db.setDatabaseName(address);
-        }
-        db.open();
-    }
-    ~Side()
-    {
-        QSqlDatabase::database(name, false).close();
-        QSqlDatabase::removeDatabase(name);
-    }
-    bool exec(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(name, false));
-        const bool ok = q.exec(sql);
-        if (!ok)
-            err = q.lastError().text();
-        return ok;
-    }
-    int count(const QString& call)
-    {
-        QSqlQuery q(QSqlDatabase::database(name, false));
-        if (!q.exec(QStringLiteral("select count(*) from tbllog where calls='%1'").arg(call)) || !q.next())
-            return -1;
-        return q.value(0).toInt();
-    }
-    QString error() const { return err; }
-
-private:
-    QString name;
-    QString err;
-};
 
 // A small file system that fills up: tmpfs, mounted when the test runs as
 // root (as CI does).
@@ -118,6 +74,16 @@ qint64 timed(const std::function<void()>& f)
 }
 
 } // namespace
+
+// A new log on the test server, reached through a relay the test can freeze.
+#define SERVER_BEHIND_RELAY(db, proxy)                                                          \
+    PgTestDatabase db;                                                                          \
+    ZELQ_REQUIRE_PG(db);                                                                        \
+    do {                                                                                        \
+        QString created;                                                                        \
+        QVERIFY2(LogStore::createLog(db.address(), &created), qPrintable(created));             \
+    } while (false);                                                                            \
+    FreezableProxy proxy(QUrl(db.address()).host(), quint16(QUrl(db.address()).port()))
 
 class LogWindowTest : public QObject {
     Q_OBJECT
@@ -259,7 +225,7 @@ private slots:
         Run run(home);
         START(run);
         TYPE(run, QStringLiteral("w1aw bob ct\r"));
-        Side other(run.logPath);
+        LogConnection other(run.logPath);
         QVERIFY2(other.exec(QStringLiteral("BEGIN EXCLUSIVE")), qPrintable(other.error()));
 
         // Leaving the call field while the operator types on: the answer is
@@ -297,12 +263,7 @@ private slots:
 
     void aFrozenLogServerAnswersWithinTwoSeconds()
     {
-        PgTestDatabase db;
-        ZELQ_REQUIRE_PG(db);
-        QString error;
-        QVERIFY2(LogStore::createLog(db.address(), &error), qPrintable(error));
-        const QUrl server(db.address());
-        FreezableProxy proxy(server.host(), quint16(server.port()));
+        SERVER_BEHIND_RELAY(db, proxy);
         TempHome home;
         Run run(home);
         START(run, FreezableProxy::relayedAddress(db.address(), proxy.port()));
@@ -324,23 +285,18 @@ private slots:
         TYPE(run, QStringLiteral("jim ma\r"));
         QCOMPARE(run.status(), QString());
         QCOMPARE(run.cacheCount(), 2);
-        Side side(db.address(), QStringLiteral("QPSQL"));
+        LogConnection side(db.address(), QStringLiteral("QPSQL"));
         QCOMPARE(side.count(QStringLiteral("K1ABC")), 1);
     }
 
     void anInsertWhoseAnswerWasLostIsNeverStoredTwice()
     {
-        PgTestDatabase db;
-        ZELQ_REQUIRE_PG(db);
-        QString error;
-        QVERIFY2(LogStore::createLog(db.address(), &error), qPrintable(error));
-        const QUrl server(db.address());
-        FreezableProxy proxy(server.host(), quint16(server.port()));
+        SERVER_BEHIND_RELAY(db, proxy);
         TempHome home;
         Run run(home);
         START(run, FreezableProxy::relayedAddress(db.address(), proxy.port()));
         TYPE(run, QStringLiteral("w1aw bob ct\r"));
-        Side side(db.address(), QStringLiteral("QPSQL"));
+        LogConnection side(db.address(), QStringLiteral("QPSQL"));
 
         TYPE(run, QStringLiteral("k1abc jim ma"));
         proxy.setMode(FreezableProxy::Mode::LoseRepliesAfterInsert);

@@ -4,6 +4,7 @@
 #include "FakeBeeper.h"
 #include "FakeClock.h"
 #include "FakeDialogs.h"
+#include "LogWindowRun.h"
 #include "TempHome.h"
 #include "log/FirstStart.h"
 #include "settings/Preferences.h"
@@ -28,27 +29,9 @@ using namespace zelq::test;
 
 namespace {
 
-const QString dataDir = QStringLiteral(ZELQ_TEST_DATA_DIR);
-
-// One program run on a temporary home.
-struct Run {
-    explicit Run(const TempHome& home, int zoneSeconds = 0)
-        : clock(QDateTime(QDate(2026, 2, 14), QTime(18, 0), Qt::UTC), zoneSeconds)
-    {
-        AppFolderSet f;
-        f.install = home.installDir();
-        f.shipped = dataDir;
-        f.program = home.path() + QStringLiteral("/program");
-        f.shared = home.path() + QStringLiteral("/shared");
-        QDir().mkpath(f.program);
-        QDir().mkpath(f.shared);
-        prepareInstallFolder(f.install, f.shipped);
-        context = std::make_unique<AppContext>(f, dialogs, beeper, clock);
-        context->shared.LoadSharedPreferences(f.shared + QStringLiteral("/SharedUserPreferences.xml"));
-        window = std::make_unique<LogWindow>(*context);
-        startup = new StartupSequence(*context, *window);
-        window->show();
-    }
+// The log window's run, with what the start-up tests need of the setup window.
+struct StartupRun : Run {
+    explicit StartupRun(const TempHome& home, int zoneSeconds = 0) : Run(home, saturdayEvening, zoneSeconds) {}
 
     StationSetupWindow* setupWindow() const { return window->setupCommand().window(); }
 
@@ -61,7 +44,7 @@ struct Run {
         return setupWindow() ? setupWindow()->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     }
 
-    void type(const char* field, const QString& text) const
+    void typeInSetup(const char* field, const QString& text) const
     {
         QLineEdit* e = setupChild<QLineEdit>(field);
         QVERIFY(e);
@@ -74,13 +57,6 @@ struct Run {
         QVERIFY(b);
         QTest::mouseClick(b, Qt::LeftButton);
     }
-
-    FakeDialogs dialogs;
-    FakeBeeper beeper;
-    FakeClock clock;
-    std::unique_ptr<AppContext> context;
-    std::unique_ptr<LogWindow> window;
-    StartupSequence* startup = nullptr;
 };
 
 } // namespace
@@ -92,16 +68,16 @@ private slots:
     {
         TempHome home;
         {
-            Run run(home);
+            StartupRun run(home);
             QCOMPARE(run.window->windowTitle(), QStringLiteral("ZELQ Logger " ZELQ_VERSION));
             run.startup->run();
             QCOMPARE(run.startup->state(), StartupSequence::State::InSetup);
             QVERIFY(run.setupWindow());
             QCOMPARE(run.setupChild<QLineEdit>("Text9")->text(),
                      home.installDir() + QStringLiteral("/ZELQLog.MDB"));
-            run.type("Text1", QStringLiteral("w1aw"));
-            run.type("Text5", QStringLiteral("ct"));
-            run.type("Text8", QStringLiteral("hiram"));
+            run.typeInSetup("Text1", QStringLiteral("w1aw"));
+            run.typeInSetup("Text5", QStringLiteral("ct"));
+            run.typeInSetup("Text8", QStringLiteral("hiram"));
             run.dialogs.answerButton(DialogButton::Yes); // continue the log
             run.click("Command1");
             QTRY_COMPARE(run.startup->state(), StartupSequence::State::Ready);
@@ -115,7 +91,7 @@ private slots:
             run.window->close();
         }
         {
-            Run again(home);
+            StartupRun again(home);
             again.startup->run();
             QVERIFY(again.setupWindow());
             QCOMPARE(again.setupChild<QLineEdit>("Text1")->text(), QStringLiteral("W1AW"));
@@ -131,9 +107,9 @@ private slots:
     void failedConnectThenACorrectedPath()
     {
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         run.startup->run();
-        run.type("Text9", home.path() + QStringLiteral("/nowhere/ZELQLog.MDB"));
+        run.typeInSetup("Text9", home.path() + QStringLiteral("/nowhere/ZELQLog.MDB"));
         run.click("Command1");
         QCOMPARE(run.dialogs.messageTitles(), QStringList{QStringLiteral("File, Network or Install Error.")});
         QVERIFY(run.beeper.count > 0);
@@ -141,7 +117,7 @@ private slots:
         QVERIFY(run.setupChild<QPushButton>("Command3")->isVisible());
         QVERIFY(run.setupChild<QPushButton>("Command4")->isVisible());
 
-        run.type("Text9", home.installDir() + QStringLiteral("/ZELQLog.MDB"));
+        run.typeInSetup("Text9", home.installDir() + QStringLiteral("/ZELQLog.MDB"));
         run.dialogs.answerButton(DialogButton::Yes);
         run.click("Command1");
         QTRY_COMPARE(run.startup->state(), StartupSequence::State::Ready);
@@ -150,10 +126,10 @@ private slots:
     void cancelEndsTheProgram()
     {
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         QSignalSpy exits(run.window.get(), &LogWindow::exitRequested);
         run.startup->run();
-        run.type("Text9", home.path() + QStringLiteral("/nowhere.MDB"));
+        run.typeInSetup("Text9", home.path() + QStringLiteral("/nowhere.MDB"));
         run.click("Command1");
         run.click("Command3");
         QTRY_COMPARE(exits.count(), 1);
@@ -164,7 +140,7 @@ private slots:
     void utcOffsetQuestionAtAHalfHourZone()
     {
         TempHome home;
-        Run run(home, -(9 * 3600 + 1800));
+        StartupRun run(home, -(9 * 3600 + 1800));
         run.dialogs.answerText(QStringLiteral("9.5"));
         run.startup->run();
         QCOMPARE(run.dialogs.asked.first().title, QStringLiteral("Update the Local Time / UTC Offset?"));
@@ -185,7 +161,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, rowsLeft);
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         {
             LogStore other(QStringLiteral("other_position"));
             QVERIFY(other.connect(home.installDir() + QStringLiteral("/ZELQLog.MDB")));
@@ -207,7 +183,7 @@ private slots:
     void missingPreferencesStopTheStartButLeaveTheWindow()
     {
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         QFile::remove(run.context->preferencesPath());
         QSignalSpy stopped(run.startup, &StartupSequence::stopped);
         run.startup->run();
@@ -226,7 +202,7 @@ private slots:
     void gridShowsTheRemainingColourAfterTheLoad()
     {
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         Preferences p;
         QCOMPARE(loadPreferences(run.context->preferencesPath(), p), PreferencesLoad::Loaded);
         p.remainingColour = StoredColour::fromRgb(10, 20, 30);
@@ -247,7 +223,7 @@ private slots:
     void typingACallShowsItsCountry()
     {
         TempHome home;
-        Run run(home);
+        StartupRun run(home);
         run.startup->run();
         run.dialogs.answerButton(DialogButton::Yes);
         run.click("Command1");
