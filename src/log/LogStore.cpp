@@ -1,39 +1,23 @@
 #include "log/LogStore.h"
 
 #include "log/LogConnectionSetup.h"
+#include "log/LogLink.h"
 #include "log/LogWorker.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUuid>
-#include <sqlite3.h>
 #include <sys/vfs.h>
 
 namespace zelq {
 
 namespace {
 
+using namespace loglink;
+
 const char* const columns = "calls, namerec, spc, cont, flddate, fldtime, uband, namesent, trn";
-
-QString errorText(const QSqlError& e)
-{
-    QString t = e.text().trimmed();
-    return t.isEmpty() ? QStringLiteral("unknown database error") : t;
-}
-
-bool run(QSqlDatabase& db, const QString& sql, QString* err)
-{
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        return true;
-    if (err)
-        *err = errorText(q.lastError());
-    return false;
-}
 
 // Schema of a new log. Text compares without regard to case in both
 // engines, so the statements' "calls='…'" finds w1aw as W1AW.
@@ -61,250 +45,6 @@ QStringList postgresSchema()
                            "LANGUAGE plpgsql AS $$ BEGIN NOTIFY tbllog_changed; RETURN NULL; END $$"),
             QStringLiteral("CREATE TRIGGER tbllog_changed AFTER INSERT OR UPDATE OR DELETE "
                            "ON tbllog FOR EACH STATEMENT EXECUTE FUNCTION tbllog_notify()")};
-}
-
-bool hasLogTable(QSqlDatabase& db, QString* err)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("select count(*) from tbllog"))) {
-        if (err)
-            *err = errorText(q.lastError());
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
-struct LogStore::Link {
-    QString name; // of the Qt connection, used on the worker thread only
-    LogAddress addr;
-    bool broken = false;
-    LogWorker::HandlePublisher publish;
-};
-
-struct LogStore::Result {
-    bool ok = false;
-    bool open = false;
-    QString error;
-    WriteProblem problem = WriteProblem::None;
-    std::vector<Contact> rows;
-    double count = 0;
-};
-
-namespace {
-
-using Link = LogStore::Link;
-
-// How long an SQLite statement waits its turn behind another position's
-// write: always less than the caller's bound, so the engine gives up first.
-constexpr int sqliteReadBusyMs = 1500;
-constexpr int sqliteWriteBusyMs = 4500;
-
-bool isSQLite(const Link& l)
-{
-    return l.addr.kind == LogAddress::Kind::SQLiteFile;
-}
-
-WriteProblem classify(const Link& l, const QSqlError& e)
-{
-    if (isSQLite(l)) {
-        bool ok = false;
-        const int code = e.nativeErrorCode().toInt(&ok) & 0xff;
-        if (!ok)
-            return WriteProblem::Unreachable;
-        switch (code) {
-        case 13: return WriteProblem::DiskFull;  // SQLITE_FULL
-        case 8:                                  // SQLITE_READONLY
-        case 3:                                  // SQLITE_PERM
-        case 14: return WriteProblem::ReadOnly;  // SQLITE_CANTOPEN: no journal in the folder
-        case 10: return WriteProblem::DiskError; // SQLITE_IOERR
-        default: return WriteProblem::Unreachable;
-        }
-    }
-    const QString state = e.nativeErrorCode();
-    if (state == QLatin1String("53100"))
-        return WriteProblem::DiskFull;
-    if (state == QLatin1String("25006") || state == QLatin1String("42501"))
-        return WriteProblem::ReadOnly;
-    return WriteProblem::Unreachable;
-}
-
-void fail(Link& l, LogStore::Result& r, const QSqlError& e)
-{
-    r.error = errorText(e);
-    r.problem = classify(l, e);
-    // An SQLite file busy with another position's write is no broken
-    // connection; anything else reopens before the next statement.
-    const int code = e.nativeErrorCode().toInt() & 0xff;
-    if (!(isSQLite(l) && (code == 5 || code == 6)))
-        l.broken = true;
-}
-
-void publishHandle(Link& l, QSqlDatabase& db)
-{
-    const QVariant h = db.driver()->handle();
-    void* p = h.isValid() && h.data() ? *static_cast<void* const*>(h.constData()) : nullptr;
-    if (isSQLite(l) && qstrcmp(h.typeName(), "sqlite3*") == 0)
-        l.publish(LogWorker::Engine::SQLite, p);
-    else if (!isSQLite(l) && qstrcmp(h.typeName(), "PGconn*") == 0)
-        l.publish(LogWorker::Engine::PostgreSQL, p);
-}
-
-void setBusyWait(Link& l, QSqlDatabase& db, int ms)
-{
-    if (!isSQLite(l))
-        return;
-    const QVariant h = db.driver()->handle();
-    if (qstrcmp(h.typeName(), "sqlite3*") == 0)
-        if (auto* handle = *static_cast<sqlite3* const*>(h.constData()))
-            sqlite3_busy_timeout(handle, ms);
-}
-
-void closeLink(Link& l)
-{
-    l.publish(LogWorker::Engine::None, nullptr);
-    if (QSqlDatabase::contains(l.name)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(l.name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(l.name);
-    }
-    l.broken = false;
-}
-
-bool linkIsOpen(const Link& l)
-{
-    return QSqlDatabase::contains(l.name) && QSqlDatabase::database(l.name, false).isOpen();
-}
-
-bool openLink(Link& l, LogStore::Result& r)
-{
-    closeLink(l);
-    if (!QSqlDatabase::isDriverAvailable(logDriver(l.addr))) {
-        r.error = QStringLiteral("The database driver %1 is not installed.").arg(logDriver(l.addr));
-        return false;
-    }
-    if (isSQLite(l) && !QFileInfo(l.addr.filePath).isFile()) {
-        r.error = QStringLiteral("There is no log file at %1.").arg(l.addr.filePath);
-        return false;
-    }
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(logDriver(l.addr), l.name);
-        setUpLogConnection(db, l.addr, "rw");
-        // Look before touching: a file that is not our log (another
-        // program's database) must not be changed by the attempt.
-        if (!db.open()) {
-            r.error = errorText(db.lastError());
-        } else {
-            setBusyWait(l, db, sqliteWriteBusyMs);
-            if (!hasLogTable(db, &r.error)) {
-                r.error = QStringLiteral("%1 holds no ZELQ log (%2).").arg(l.addr.display(), r.error);
-            } else if (isSQLite(l)
-                       && !(run(db, QStringLiteral("PRAGMA journal_mode=DELETE"), &r.error)
-                            && run(db, QStringLiteral("PRAGMA synchronous=FULL"), &r.error))) {
-                // the journal could not be set up: the file stays unused
-            } else {
-                ok = true;
-                publishHandle(l, db);
-            }
-        }
-        if (!ok)
-            db.close();
-    }
-    if (!ok)
-        QSqlDatabase::removeDatabase(l.name);
-    r.open = ok;
-    return ok;
-}
-
-bool ensureOpen(Link& l, LogStore::Result& r)
-{
-    if (!l.addr.isValid()) {
-        r.error = QStringLiteral("No log is connected.");
-        return false;
-    }
-    if (linkIsOpen(l) && !l.broken)
-        return true;
-    if (!openLink(l, r)) {
-        r.problem = WriteProblem::Unreachable;
-        return false;
-    }
-    return true;
-}
-
-void readRows(Link& l, LogStore::Result& r, const QString& sql)
-{
-    if (!ensureOpen(l, r))
-        return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteReadBusyMs);
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql)) {
-        fail(l, r, q.lastError());
-        return;
-    }
-    r.rows.clear();
-    const int n = std::min(q.record().count(), ColumnCount);
-    while (q.next()) {
-        Contact c;
-        for (int i = 0; i < n; ++i)
-            c.at(i) = q.value(i).toString();
-        r.rows.push_back(std::move(c));
-    }
-    if (q.lastError().isValid()) {
-        fail(l, r, q.lastError());
-        return;
-    }
-    q.finish(); // release the read lock at once: other positions wait on it
-    r.ok = true;
-}
-
-void countRows(Link& l, LogStore::Result& r)
-{
-    if (!ensureOpen(l, r))
-        return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteReadBusyMs);
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select count(*) as fsizeold from tbllog")) || !q.next()) {
-        fail(l, r, q.lastError());
-        return;
-    }
-    r.count = q.value(0).toDouble();
-    q.finish();
-    r.ok = true;
-}
-
-void writeRows(Link& l, LogStore::Result& r, const QString& sql)
-{
-    if (!ensureOpen(l, r))
-        return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteWriteBusyMs);
-    QSqlQuery q(db);
-    if (!q.exec(sql)) {
-        fail(l, r, q.lastError());
-        return;
-    }
-    r.ok = true;
-}
-
-// A read is retried once on a fresh connection when a log server's
-// connection turned out to be lost (reading twice is harmless).
-template <class Job>
-void withRetry(Link& l, LogStore::Result& r, Job job)
-{
-    const bool wasHealthy = linkIsOpen(l) && !l.broken;
-    job(l, r);
-    if (!r.ok && wasHealthy && l.broken && !isSQLite(l)) {
-        r = LogStore::Result();
-        job(l, r);
-    }
 }
 
 } // namespace
@@ -422,25 +162,7 @@ bool LogStore::probeWritable()
     probe.calls = QStringLiteral("ZELQPROBE");
     const QString sql = insertStatement(probe);
     Result r;
-    return onWorker([sql](Link& l, Result& res) {
-        if (!ensureOpen(l, res))
-            return;
-        QSqlDatabase db = QSqlDatabase::database(l.name, false);
-        setBusyWait(l, db, sqliteWriteBusyMs);
-        if (!db.transaction()) {
-            fail(l, res, db.lastError());
-            return;
-        }
-        QSqlQuery q(db);
-        const bool wrote = q.exec(sql);
-        const QSqlError e = q.lastError();
-        q.finish();
-        db.rollback();
-        if (!wrote)
-            fail(l, res, e);
-        else
-            res.ok = true;
-    }, WriteBoundMs, r);
+    return onWorker([sql](Link& l, Result& res) { loglink::probeWrite(l, res, sql); }, WriteBoundMs, r);
 }
 
 std::optional<std::vector<Contact>> LogStore::selectAllOrdered(int boundMs)

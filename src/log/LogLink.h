@@ -1,0 +1,65 @@
+#pragma once
+// The connection as the log store's worker thread holds it, and the
+// statements run there: opening and closing, reading, counting, writing,
+// and telling what a failure was. Only LogStore uses it, and only from
+// jobs on its worker thread.
+
+#include "log/LogStore.h"
+#include "log/LogWorker.h"
+
+#include <QSqlDatabase>
+
+namespace zelq {
+
+struct LogStore::Link {
+    QString name; // of the Qt connection, used on the worker thread only
+    LogAddress addr;
+    bool broken = false;
+    LogWorker::HandlePublisher publish;
+};
+
+struct LogStore::Result {
+    bool ok = false;
+    bool open = false;
+    QString error;
+    WriteProblem problem = WriteProblem::None;
+    std::vector<Contact> rows;
+    double count = 0;
+};
+
+
+namespace loglink {
+
+using Link = LogStore::Link;
+using Result = LogStore::Result;
+
+QString errorText(const QSqlError& e);
+bool run(QSqlDatabase& db, const QString& sql, QString* err);
+bool hasLogTable(QSqlDatabase& db, QString* err);
+
+void closeLink(Link& l);
+bool linkIsOpen(const Link& l);
+bool openLink(Link& l, Result& r);
+bool ensureOpen(Link& l, Result& r);
+void readRows(Link& l, Result& r, const QString& sql);
+void countRows(Link& l, Result& r);
+void writeRows(Link& l, Result& r, const QString& sql);
+// `sql` in a transaction that is rolled back: whether the log takes writes.
+void probeWrite(Link& l, Result& r, const QString& sql);
+
+// A read is retried once on a fresh connection when a log server's
+// connection turned out to be lost (reading twice is harmless).
+bool isSQLite(const Link& l);
+template <class Job>
+void withRetry(Link& l, Result& r, Job job)
+{
+    const bool wasHealthy = linkIsOpen(l) && !l.broken;
+    job(l, r);
+    if (!r.ok && wasHealthy && l.broken && !isSQLite(l)) {
+        r = Result();
+        job(l, r);
+    }
+}
+
+} // namespace loglink
+} // namespace zelq
