@@ -107,6 +107,20 @@ void setBusyWait(Link& l, QSqlDatabase& db, int ms)
 
 } // namespace
 
+namespace {
+
+// The open connection, with SQLite's busy wait set for what comes next.
+bool ready(Link& l, Result& r, int busyMs, QSqlDatabase& db)
+{
+    if (!ensureOpen(l, r))
+        return false;
+    db = QSqlDatabase::database(l.name, false);
+    setBusyWait(l, db, busyMs);
+    return true;
+}
+
+} // namespace
+
 void closeLink(Link& l)
 {
     l.publish(LogWorker::Engine::None, nullptr);
@@ -183,10 +197,9 @@ bool ensureOpen(Link& l, Result& r)
 
 void readRows(Link& l, Result& r, const QString& sql)
 {
-    if (!ensureOpen(l, r))
+    QSqlDatabase db;
+    if (!ready(l, r, sqliteReadBusyMs, db))
         return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteReadBusyMs);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(sql)) {
@@ -211,10 +224,9 @@ void readRows(Link& l, Result& r, const QString& sql)
 
 void countRows(Link& l, Result& r)
 {
-    if (!ensureOpen(l, r))
+    QSqlDatabase db;
+    if (!ready(l, r, sqliteReadBusyMs, db))
         return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteReadBusyMs);
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("select count(*) as fsizeold from tbllog")) || !q.next()) {
@@ -228,10 +240,9 @@ void countRows(Link& l, Result& r)
 
 void writeRows(Link& l, Result& r, const QString& sql)
 {
-    if (!ensureOpen(l, r))
+    QSqlDatabase db;
+    if (!ready(l, r, sqliteWriteBusyMs, db))
         return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteWriteBusyMs);
     QSqlQuery q(db);
     if (!q.exec(sql)) {
         fail(l, r, q.lastError());
@@ -242,10 +253,9 @@ void writeRows(Link& l, Result& r, const QString& sql)
 
 void probeWrite(Link& l, Result& r, const QString& sql)
 {
-    if (!ensureOpen(l, r))
+    QSqlDatabase db;
+    if (!ready(l, r, sqliteWriteBusyMs, db))
         return;
-    QSqlDatabase db = QSqlDatabase::database(l.name, false);
-    setBusyWait(l, db, sqliteWriteBusyMs);
     if (!db.transaction()) {
         fail(l, r, db.lastError());
         return;
