@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include <algorithm>
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -48,6 +50,27 @@ bool maintenance(const LogAddress& admin, const QString& sql, QString* error)
         return true;
     *error = raw.error();
     return false;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+FigureTable::FigureTable(QTextStream& o) : out(o)
+{
+    out << qSetFieldWidth(34) << Qt::left << "measure" << qSetFieldWidth(14) << Qt::right << "value"
+        << qSetFieldWidth(12) << "target" << qSetFieldWidth(0) << "\n";
+}
+
+void FigureTable::row(const char* measure, double value, const char* unit, const char* target)
+{
+    out << qSetFieldWidth(34) << Qt::left << measure << qSetFieldWidth(10) << Qt::right
+        << QString::number(value, 'f', 3) << qSetFieldWidth(4) << unit << qSetFieldWidth(12) << target
+        << qSetFieldWidth(0) << "\n";
 }
 
 } // namespace zelq::bench

@@ -6,6 +6,8 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QTextStream>
+#include <vector>
 
 namespace zelq::bench {
 
@@ -26,6 +28,20 @@ public:
 private:
     QString name;
     QString err;
+};
+
+// The value below which the fraction `p` of `values` lies (1.0: the largest);
+// 0 for none.
+double percentile(std::vector<double> values, double p);
+
+// A table of figures: measure, value with its unit, target.
+class FigureTable {
+public:
+    explicit FigureTable(QTextStream& out);
+    void row(const char* measure, double value, const char* unit, const char* target);
+
+private:
+    QTextStream& out;
 };
 
 // Runs one statement on the maintenance database (CREATE/DROP DATABASE).

@@ -52,6 +52,7 @@
 #include <random>
 
 using namespace zelq;
+using bench::percentile;
 
 using zelq::bench::RawConnection;
 using zelq::bench::maintenance;
@@ -173,14 +174,6 @@ private:
     std::mt19937 rng;
     QStringList calls;
 };
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 class Table {
 public:

@@ -44,6 +44,7 @@
 #include <random>
 
 using namespace zelq;
+using bench::percentile;
 
 using zelq::bench::RawConnection;
 using zelq::bench::maintenance;
@@ -177,14 +178,6 @@ double medianOf(std::vector<double> v)
     std::sort(v.begin(), v.end());
     const size_t mid = v.size() / 2;
     return v.size() % 2 ? v[mid] : (v[mid - 1] + v[mid]) / 2;
-}
-
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
 }
 
 // Milliseconds of each of `runs` calls of `f`; empty when one fails.

@@ -3,6 +3,7 @@
 // of the table plus portable and unknown calls.
 //
 //   bench_lookup [PREFIX_FILE]
+#include "BenchSupport.h"
 #include "log/CountryCompletion.h"
 #include "log/CountryLookup.h"
 #include "log/PrefixTable.h"
@@ -62,17 +63,11 @@ int main(int argc, char* argv[])
     const double completeUs = double(timer.nsecsElapsed()) / 1e3 / completions;
 
     out << "Country lookup (" << table.count() << " prefixes, " << calls.size() << " calls)\n";
-    out << qSetFieldWidth(34) << Qt::left << "measure" << qSetFieldWidth(14) << Qt::right << "value"
-        << qSetFieldWidth(12) << "target" << qSetFieldWidth(0) << "\n";
-    const auto row = [&](const char* name, double value, const char* unit, const char* target) {
-        out << qSetFieldWidth(34) << Qt::left << name << qSetFieldWidth(10) << Qt::right
-            << QString::number(value, 'f', 3) << qSetFieldWidth(4) << unit << qSetFieldWidth(12)
-            << target << qSetFieldWidth(0) << "\n";
-    };
-    row("load prefix table", loadMs, "ms", "-");
-    row("LookupCallCountry, mean per call", perCallUs, "us", "< 5 us");
-    row("LookupCallCountry, worst call", double(worst) / 1e3, "us", "-");
-    row("country completion (ME+X)", completeUs, "us", "-");
+    bench::FigureTable figures(out);
+    figures.row("load prefix table", loadMs, "ms", "-");
+    figures.row("LookupCallCountry, mean per call", perCallUs, "us", "< 5 us");
+    figures.row("LookupCallCountry, worst call", double(worst) / 1e3, "us", "-");
+    figures.row("country completion (ME+X)", completeUs, "us", "-");
     out << Qt::endl;
     return sink < 0 ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 // own, and the time from unplugging the device to the error report.
 //
 //   bench_serial_line [ROUND_TRIPS]
+#include "BenchSupport.h"
 #include "DeviceSimulator.h"
 #include "PtyPair.h"
 #include "devices/DeviceRegistry.h"
@@ -23,11 +24,13 @@ using namespace zelq::test;
 
 namespace {
 
-double percentile(QList<qint64> ns, double p)
+// Nanoseconds as milliseconds, for the figures.
+std::vector<double> inMs(const QList<qint64>& ns)
 {
-    std::sort(ns.begin(), ns.end());
-    const qsizetype at = std::min<qsizetype>(ns.size() - 1, qsizetype(p * double(ns.size())));
-    return double(ns[at]) / 1e6;
+    std::vector<double> ms;
+    for (qint64 n : ns)
+        ms.push_back(double(n) / 1e6);
+    return ms;
 }
 
 SerialOpenRequest request(const PtyPair& pty)
@@ -126,25 +129,19 @@ int main(int argc, char* argv[])
 
     out << "Serial line over a pty (" << trips << " round trips each way, " << unplugs.size()
         << " unplugs)\n";
-    out << qSetFieldWidth(34) << Qt::left << "measure" << qSetFieldWidth(14) << Qt::right << "value"
-        << qSetFieldWidth(12) << "target" << qSetFieldWidth(0) << "\n";
-    const auto row = [&](const char* name, double value, const char* unit, const char* target) {
-        out << qSetFieldWidth(34) << Qt::left << name << qSetFieldWidth(10) << Qt::right
-            << QString::number(value, 'f', 3) << qSetFieldWidth(4) << unit << qSetFieldWidth(12)
-            << target << qSetFieldWidth(0) << "\n";
-    };
+    bench::FigureTable figures(out);
     if (sameThread.isEmpty() || ownThread.isEmpty() || unplugs.isEmpty()) {
         out << "no figures" << Qt::endl;
         return 1;
     }
-    row("round trip, one thread, median", percentile(sameThread, 0.5), "ms", "-");
-    row("round trip, one thread, p99", percentile(sameThread, 0.99), "ms", "< 2 ms");
-    row("round trip, one thread, worst", percentile(sameThread, 1.0), "ms", "-");
-    row("round trip, device thread, median", percentile(ownThread, 0.5), "ms", "-");
-    row("round trip, device thread, p99", percentile(ownThread, 0.99), "ms", "< 2 ms");
-    row("round trip, device thread, worst", percentile(ownThread, 1.0), "ms", "-");
-    row("unplug to error report, median", percentile(unplugs, 0.5), "ms", "-");
-    row("unplug to error report, worst", percentile(unplugs, 1.0), "ms", "< 100 ms");
+    figures.row("round trip, one thread, median", bench::percentile(inMs(sameThread), 0.5), "ms", "-");
+    figures.row("round trip, one thread, p99", bench::percentile(inMs(sameThread), 0.99), "ms", "< 2 ms");
+    figures.row("round trip, one thread, worst", bench::percentile(inMs(sameThread), 1.0), "ms", "-");
+    figures.row("round trip, device thread, median", bench::percentile(inMs(ownThread), 0.5), "ms", "-");
+    figures.row("round trip, device thread, p99", bench::percentile(inMs(ownThread), 0.99), "ms", "< 2 ms");
+    figures.row("round trip, device thread, worst", bench::percentile(inMs(ownThread), 1.0), "ms", "-");
+    figures.row("unplug to error report, median", bench::percentile(inMs(unplugs), 0.5), "ms", "-");
+    figures.row("unplug to error report, worst", bench::percentile(inMs(unplugs), 1.0), "ms", "< 100 ms");
     out << Qt::endl;
     return 0;
 }
