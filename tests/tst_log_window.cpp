@@ -85,6 +85,17 @@ qint64 timed(const std::function<void()>& f)
     } while (false);                                                                            \
     FreezableProxy proxy(QUrl(db.address()).host(), quint16(QUrl(db.address()).port()))
 
+// A new SQLite log on a small file system of the test's own.
+#define LOG_ON_SMALL_DISK(disk, log)                                                            \
+    SmallDisk disk;                                                                             \
+    if (!disk.isMounted())                                                                      \
+        QSKIP("needs root to mount a small file system");                                       \
+    const QString log = disk.path(QStringLiteral("ZELQLog.MDB"));                               \
+    do {                                                                                        \
+        QString created;                                                                        \
+        QVERIFY2(LogStore::createLog(log, &created), qPrintable(created));                      \
+    } while (false)
+
 class LogWindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -320,12 +331,7 @@ private slots:
 
     void aFullDiskIsNamed()
     {
-        SmallDisk disk;
-        if (!disk.isMounted())
-            QSKIP("needs root to mount a small file system");
-        const QString log = disk.path(QStringLiteral("ZELQLog.MDB"));
-        QString error;
-        QVERIFY2(LogStore::createLog(log, &error), qPrintable(error));
+        LOG_ON_SMALL_DISK(disk, log);
         TempHome home;
         Run run(home);
         START(run, log);
@@ -353,12 +359,7 @@ private slots:
 
     void aReadOnlyLogIsNamed()
     {
-        SmallDisk disk;
-        if (!disk.isMounted())
-            QSKIP("needs root to mount a small file system");
-        const QString log = disk.path(QStringLiteral("ZELQLog.MDB"));
-        QString error;
-        QVERIFY2(LogStore::createLog(log, &error), qPrintable(error));
+        LOG_ON_SMALL_DISK(disk, log);
         QVERIFY(disk.remount(true));
         TempHome home;
         Run run(home);

@@ -256,6 +256,16 @@ QString appendSummary(const AppendResult& r)
     return text + QLatin1Char('.');
 }
 
+QString appendReport(const AppendResult& r)
+{
+    QString said = appendSummary(r);
+    for (const QString& problem : r.problems.mid(0, 3))
+        said += QStringLiteral("\nSkipped ") + problem + QLatin1Char('.');
+    if (r.unreadable > 3)
+        said += QStringLiteral("\n\u2026");
+    return said;
+}
+
 AppendResult appendToLog(const QString& logPath, const QString& sourceText,
                          const QString& installFolder, const AppendOptions& options,
                          const AppendProgress& progress)

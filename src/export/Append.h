@@ -95,6 +95,9 @@ using AppendProgress = std::function<void(int done, int total)>;
 // What the operator is told when an append ends: how many records were
 // appended and how many skipped, duplicates and unreadable records apart.
 QString appendSummary(const AppendResult& result);
+// The summary and, on lines of their own, why the first three unreadable
+// records were skipped ("…" when there were more).
+QString appendReport(const AppendResult& result);
 
 // Appends `source` to the log at `logPath`.
 AppendResult appendToLog(const QString& logPath, const QString& source,

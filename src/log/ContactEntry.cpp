@@ -86,7 +86,6 @@ QString notLoggedMessage(WriteProblem problem)
     }
 }
 
-
 ContactEntry::ContactEntry(LogSession& s, Preferences& p, const PrefixTable& t, OperatorDialogs& d,
                            Beeper& b, const Clock& c, EntryView& v)
     : session(s), prefs(p), prefixes(t), dialogs(d), beeper(b), clock(c), view(v)
@@ -463,17 +462,12 @@ Contact ContactEntry::contactFromFields(const QDateTime& utc) const
     return c;
 }
 
-void ContactEntry::countMultipliers(const Contact& c)
-{
-    // the same rule as a reload, so the score does not change with one
-    session.multipliers().addContact(c);
-}
-
 void ContactEntry::loggedSteps(const Contact& c)
 {
     unconfirmed.reset();
     view.setStatus(QString(), StatusColour::Normal);
-    countMultipliers(c);
+    // the same rule as a reload, so the score does not change with one
+    session.multipliers().addContact(c);
     for (const auto& step : afterLogged)
         step();
 }
@@ -486,7 +480,8 @@ ContactEntry::Stored ContactEntry::adoptIfStored(const Contact& typed)
     if (!rows)
         return Stored::Unknown;
     for (const Contact& row : *rows) {
-        if (sameAttempt(row, *unconfirmed) && row.flddate == unconfirmed->flddate && row.fldtime == unconfirmed->fldtime) {
+        if (sameAttempt(row, *unconfirmed) && row.flddate == unconfirmed->flddate
+            && row.fldtime == unconfirmed->fldtime) {
             const Contact stored = *unconfirmed;
             session.adoptContact(stored);
             loggedSteps(stored);

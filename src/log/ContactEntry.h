@@ -40,7 +40,6 @@ inline const QString DupCheckFailedText = QStringLiteral("Unable to check for du
 // Enter to try again."
 QString notLoggedMessage(WriteProblem problem);
 
-
 class ContactEntry {
 public:
     ContactEntry(LogSession& session, Preferences& prefs, const PrefixTable& prefixes,
@@ -78,9 +77,7 @@ public:
     // The hold after a duplicate: for three seconds after a duplicate was
     // found, what is typed is the rest of the refused contact and is
     // dropped; Esc ends the hold at once.
-    bool duplicateFlag() const { return dupFlag; }
     bool holding() const { return holdRemainingMs() > 0; }
-    qint64 holdRemainingMs() const;
     void endHold() { dupFlag = false; }
 
     bool loggedOn() const { return isLoggedOn; }
@@ -103,13 +100,13 @@ private:
     bool sectionInvalid();
     void clearEntry();
     Contact contactFromFields(const QDateTime& utc) const;
-    void countMultipliers(const Contact& c);
     // After an insert that failed: whether that contact turned out to be
     // stored after all (it is then taken as logged), or cannot be told.
     enum class Stored { Yes, No, Unknown };
     Stored adoptIfStored(const Contact& typed);
     void loggedSteps(const Contact& c);
     QDateTime utcNow() const;
+    qint64 holdRemainingMs() const;
 
     LogSession& session;
     Preferences& prefs;

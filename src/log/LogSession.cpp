@@ -9,6 +9,16 @@ namespace {
 const QLatin1String crlf("\r\n");
 constexpr int startupLoadBoundMs = 30000;
 
+// Why a log refuses writes, for the warning when it is connected.
+QString writeRefusal(WriteProblem p)
+{
+    switch (p) {
+    case WriteProblem::DiskFull: return QStringLiteral("the disk is full");
+    case WriteProblem::ReadOnly: return QStringLiteral("the file or its folder is read-only");
+    default: return QStringLiteral("the disk reports an error");
+    }
+}
+
 void call(const std::function<void()>& f)
 {
     if (f)
@@ -54,12 +64,9 @@ bool LogSession::connectLog(const QString& logPath, const QString& installFolder
     // contact; a busy or slow log is no such case.
     if (!logStore.probeWritable() && logStore.lastWriteProblem() != WriteProblem::Unreachable
         && logStore.lastWriteProblem() != WriteProblem::TimedOut) {
-        const QString why = logStore.lastWriteProblem() == WriteProblem::DiskFull ? QStringLiteral("the disk is full")
-            : logStore.lastWriteProblem() == WriteProblem::ReadOnly ? QStringLiteral("the file or its folder is read-only")
-                                                                    : QStringLiteral("the disk reports an error");
         dialogs.message(QStringLiteral("Log Cannot Be Written"),
                         QStringLiteral("The log %1 can be read, but contacts cannot be written to it: %2.")
-                                .arg(logStore.address().display(), why)
+                                .arg(logStore.address().display(), writeRefusal(logStore.lastWriteProblem()))
                             + crlf + crlf + QStringLiteral("Reason: ") + logStore.errorString(),
                         {DialogButton::Ok}, DialogIcon::Warning);
     }

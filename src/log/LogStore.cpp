@@ -121,7 +121,6 @@ bool LogStore::connect(const QString& logPath, const QString& baseFolder)
         l.addr = a;
         res.ok = openLink(l, res);
     }, ConnectBoundMs, r);
-    opened = r.ok;
     return r.ok;
 }
 

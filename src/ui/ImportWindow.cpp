@@ -165,12 +165,7 @@ void ImportWindow::onAppend()
     if (timerWasActive && pollTimer)
         pollTimer->start();
     command1->setFocus();
-    QString said = appendSummary(result);
-    for (const QString& problem : result.problems.mid(0, 3))
-        said += QStringLiteral("\nSkipped ") + problem + QLatin1Char('.');
-    if (result.unreadable > 3)
-        said += QStringLiteral("\n…");
-    resultLine->setText(said);
+    resultLine->setText(appendReport(result));
     adjustSize(); // room for the lines just said
     if (!result.ok()) {
         app.beeper.beep();
