@@ -1,0 +1,73 @@
+#pragma once
+// Hamlib's rigctld as a radio: a TCP connection with one request out at a
+// time. On connect it asks \chk_vfo (when the daemon answers 1, every
+// request names the current VFO); a reading is "f" (one line of hertz)
+// then "m" (two lines: mode and passband). "RPRT -n" is the daemon's
+// error. A request unanswered for a second reopens the connection, so a
+// late answer can never be taken for the next request's.
+
+#include "devices/TcpLine.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <optional>
+
+namespace zelq {
+
+class RigctldClient final : public QObject {
+    Q_OBJECT
+public:
+    explicit RigctldClient(QObject* parent = nullptr);
+
+    void connectTo(const QString& host, quint16 port);
+    void close();
+    bool isConnected() const { return ready; }
+    QString address() const { return QStringLiteral("%1:%2").arg(host).arg(port); }
+
+    // Starts a reading unless one is under way or there is no connection.
+    void requestReading();
+
+    // The last finished reading since the previous take: frequency in MHz,
+    // the mode in the log's terms ("CW" or "PH") and the raw replies.
+    struct Reading {
+        float frequency = 0;
+        QString mode;
+        QByteArray raw;
+    };
+    std::optional<Reading> takeReading();
+
+    static constexpr int ReplyTimeoutMs = 1000;
+
+signals:
+    void connected();
+    // The daemon could not be reached or went away; the text names it.
+    void failed(const QString& reason);
+
+private:
+    enum class Step { Idle, CheckVfo, Frequency, Mode };
+    void send(Step step, const QByteArray& command);
+    void onReadable();
+    void onTimeout();
+    // Lines of a complete answer; nullopt while it is still coming.
+    std::optional<QList<QByteArray>> takeAnswer(int lines);
+    void finishStep(const QList<QByteArray>& lines);
+
+    TcpLine line;
+    QTimer replyTimer;
+    QString host;
+    quint16 port = 0;
+    bool ready = false;
+    bool vfoMode = false;
+    Step step = Step::Idle;
+    QByteArray buffer;
+    Reading building;
+    QByteArray raw;
+    std::optional<Reading> finished;
+};
+
+// "CW" for CW and CWR, "PH" for any other Hamlib mode name.
+QString modeFromHamlib(const QByteArray& mode);
+
+} // namespace zelq
