@@ -20,6 +20,8 @@
 #include "export/Backup.h"
 #include "ui/GraphWindow.h"
 #include "ui/RatePanel.h"
+#include "ui/RigWindow.h"
+#include "rig/BandFromFrequency.h"
 #include "score/RateStats.h"
 #include "ui/AdifExportCommand.h"
 #include "export/Adif.h"
@@ -69,6 +71,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     keys->dispatch().escape = [this] { entry->cmdClear_Click(); };
     keys->dispatch().holding = [this] { return entry->holding(); };
     keys->dispatch().endHold = [this] { entry->endHold(); };
+    keys->dispatch().setCtrlShortcut(Qt::Key_R, [this] { showRigWindow(); });
     entry->onLoggedOff = [this] { runBackup(); };
     app.store.setWaitingNotice([this](bool waiting) { panel->showWaitingForLog(waiting); });
     setup = new SetupCommand(app, this);
@@ -249,6 +252,8 @@ void LogWindow::connectMenu()
     panel->clearButton()->setShortcut(QKeySequence());
     connect(panel->clearButton(), &QPushButton::clicked, menus.mnuClear, &QAction::trigger);
     connect(menus.mnuHelp, &QAction::triggered, this, &LogWindow::mnuHelp_Click);
+    menus.mnuRigInterface->setEnabled(true);
+    connect(menus.mnuRigInterface, &QAction::triggered, this, &LogWindow::showRigWindow);
     connect(menus.mnuColors, &QAction::triggered, this, &LogWindow::mnuColors_Click);
     connect(menus.mnuSerialPorts, &QAction::triggered, this, [this] {
         PortsWindow frmPorts(app.devices, app.folders.install, app.dialogs, this);
@@ -402,13 +407,51 @@ void LogWindow::focusCall()
 
 void LogWindow::mnuBandChoose(const QString& band)
 {
+    selectBand(band);
+    focusCall();
+}
+
+void LogWindow::selectBand(const QString& band)
+{
     app.prefs.band = band;
     showBand(band);
     if (!panel->text(EntryField::Call).isEmpty())
         entry->spcChanged();
     app.SavePref();
     app.session.WorkList();
-    focusCall();
+}
+
+RigWindow& LogWindow::rigWindow()
+{
+    if (!rig) {
+        rig = new RigWindow(app, this);
+        rig->link().bandFreqConversion = [this](float mhz) { BandFreqConversion(mhz); };
+        rig->savePreferences = [this] { app.SavePref(); };
+    }
+    return *rig;
+}
+
+void LogWindow::showRigWindow()
+{
+    RigWindow& w = rigWindow();
+    w.show();
+    w.raise();
+    w.activateWindow();
+}
+
+void LogWindow::BandFreqConversion(float frequency)
+{
+    const QString band = bandForFrequency(frequency);
+    if (band.isEmpty() || band.compare(app.prefs.band, Qt::CaseInsensitive) == 0)
+        return;
+    // As the operator's menu choice, but the focus stays where it is.
+    selectBand(band);
+}
+
+void LogWindow::startRigIfChosen()
+{
+    if (app.prefs.rigType.compare(QStringLiteral("None"), Qt::CaseInsensitive) != 0)
+        rigWindow().Test();
 }
 
 void LogWindow::mnuPostContest_Click()
@@ -513,6 +556,8 @@ void LogWindow::Timer2_Timer()
 
 void LogWindow::closeEvent(QCloseEvent* event)
 {
+    if (rig)
+        rig->unloadRig();
     logOffAtExit();
     if (app.prefsLoaded)
         app.SavePref();

@@ -27,6 +27,7 @@ class ContactListView;
 class LogChangeListener;
 class RefreshPoll;
 class RatePanel;
+class RigWindow;
 class ScorePanel;
 class SectionGrid;
 class SetupCommand;
@@ -65,6 +66,14 @@ public:
     void mnuSetup_Click();
 
     const LogWindowMenu& menu() const { return menus; }
+
+    // The rig interface window, made on first use and then only hidden.
+    RigWindow& rigWindow();
+    void showRigWindow();
+    // The logging band follows the radio's frequency (MHz).
+    void BandFreqConversion(float frequency);
+    // Start-up: a stored radio other than "None" starts polling.
+    void startRigIfChosen();
     ContactListView& contactListView() { return *contactList; }
     ContactEditCommands& contactEditCommands() { return *editCommands; }
 
@@ -118,6 +127,9 @@ private:
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
+    RigWindow* rig = nullptr;
+    // The band change of a menu choice, without taking the focus.
+    void selectBand(const QString& band);
 };
 
 // The status-line text shown at start-up.

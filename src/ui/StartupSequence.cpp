@@ -55,6 +55,7 @@ void StartupSequence::afterSetup()
     app.session.setStartingUp(false);
     current = State::Ready;
     window.focusCall();
+    window.startRigIfChosen();
     emit ready();
 }
 
