@@ -8,6 +8,10 @@
 #include "rig/RigLink.h"
 #include "rig/RigSettings.h"
 #include "rig/RigView.h"
+#include "rig/RigctldClient.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -62,6 +66,8 @@ struct Rig {
     // One read tick with `reply` received.
     void cycle(const QByteArray& reply)
     {
+        if (link.pollPhase)
+            link.pollTick(); // the running timer left a read to do
         link.pollTick(); // send
         if (!reply.isEmpty())
             line.receive(reply);
@@ -87,6 +93,7 @@ private slots:
     void noResponseAfterTwoSilentCyclesAndBackOnReply();
     void failedPortSaidOnceAndReopened();
     void stopBytesAtProgramEnd();
+    void rigctldVfoModeErrorsAndLateReplies();
     void settingsFileRoundTrip();
     void shortSettingsFileKeepsTheRest();
 };
@@ -374,6 +381,84 @@ void RigLinkTest::shortSettingsFileKeepsTheRest()
     RigSettings none;
     QCOMPARE(readRigSettings(dir.filePath(QStringLiteral("missing.txt")), none), 0);
     QCOMPARE(none.baud, QStringLiteral("56000"));
+}
+
+namespace {
+
+// A daemon of our own: answers by a table, and can hold its answers back.
+struct ScriptedDaemon : QObject {
+    QTcpServer server;
+    QList<QTcpSocket*> clients;
+    QByteArray heard;
+    QMap<QByteArray, QByteArray> answers;
+    bool holding = false;
+    QList<QByteArray> held;
+
+    ScriptedDaemon()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* s = server.nextPendingConnection();
+            clients << s;
+            connect(s, &QTcpSocket::readyRead, this, [this, s] {
+                while (s->canReadLine()) {
+                    const QByteArray line = s->readLine().trimmed();
+                    heard += line + '|';
+                    const QByteArray a = answers.value(line, "RPRT -1\n");
+                    if (holding && !line.startsWith('\\'))
+                        held << a;
+                    else
+                        s->write(a);
+                }
+            });
+        });
+    }
+};
+
+} // namespace
+
+void RigLinkTest::rigctldVfoModeErrorsAndLateReplies()
+{
+    ScriptedDaemon d;
+    d.answers["\\chk_vfo"] = "1\n";
+    d.answers["f currVFO"] = "14025000\n";
+    d.answers["m currVFO"] = "CWR\n500\n";
+    RigctldClient c;
+    c.connectTo(QStringLiteral("127.0.0.1"), d.server.serverPort());
+    QTRY_VERIFY(c.isConnected());
+    c.requestReading();
+    QTRY_VERIFY(d.heard.endsWith("m currVFO|"));
+    std::optional<RigctldClient::Reading> r;
+    QTRY_VERIFY(r || (r = c.takeReading()));
+    QCOMPARE(r->frequency, 14.025f);
+    QCOMPARE(r->mode, QStringLiteral("CW"));
+
+    // An error to the frequency request: no reading, and the next works.
+    d.answers["f currVFO"] = "RPRT -11\n";
+    c.requestReading();
+    QTRY_VERIFY(d.heard.endsWith("f currVFO|"));
+    QTest::qWait(100);
+    QVERIFY(!c.takeReading());
+    d.answers["f currVFO"] = "7010000\n";
+    r.reset();
+    c.requestReading();
+    QTRY_VERIFY(r || (r = c.takeReading()));
+    QCOMPARE(r->frequency, 7.01f);
+
+    // Held past a second: the connection is made afresh, and the late
+    // answer, sent on the old one, is never read as a new reading.
+    d.holding = true;
+    c.requestReading();
+    QTRY_COMPARE_WITH_TIMEOUT(d.clients.size(), 2, 3000);
+    d.holding = false;
+    d.clients.first()->write(d.held.join());
+    QTRY_VERIFY(c.isConnected());
+    QTest::qWait(100);
+    QVERIFY(!c.takeReading());
+    r.reset();
+    c.requestReading();
+    QTRY_VERIFY(r || (r = c.takeReading()));
+    QCOMPARE(r->frequency, 7.01f);
 }
 
 QTEST_GUILESS_MAIN(RigLinkTest)
