@@ -253,10 +253,16 @@ void RigLink::onRigctldFailed(const QString& reason)
 {
     if (settings.rigType != Hamlib || !isPolling())
         return;
+    // The connection's own words name the address too: said once here.
+    const QString address = rigctld->address();
     QString why = reason;
+    if (why.startsWith(address + QStringLiteral(": ")))
+        why.remove(0, address.size() + 2);
+    else if (why.startsWith(address + QLatin1Char(' ')))
+        why.replace(0, address.size(), QStringLiteral("the daemon"));
     while (why.endsWith(QLatin1Char('.')))
         why.chop(1);
-    setProblem(QStringLiteral("Cannot reach rigctld at %1: %2.").arg(rigctld->address(), why));
+    setProblem(QStringLiteral("Cannot reach rigctld at %1: %2.").arg(address, why));
     reopenTimer.start();
 }
 

@@ -4,6 +4,7 @@
 #include "devices/QtSerialLine.h"
 #include "rig/RigCatalogue.h"
 #include "ui/AppContext.h"
+#include "ui/Labels.h"
 #include "ui/PortsWindow.h"
 
 #include <QApplication>
@@ -231,8 +232,10 @@ void RigWindow::build()
     right->addWidget(chkConvToHex, row, 0);
     right->addWidget(chkFrequency, row++, 1);
     lblFreq = shownValue("lblFreq", QStringLiteral("Frequency"), this);
+    scaleWidgetFont(lblFreq, 1.3, true);
     labelled(QStringLiteral("Frequency:"), lblFreq);
     lblMode = shownValue("lblMode", QStringLiteral("Mode"), this);
+    scaleWidgetFont(lblMode, 1.3, true);
     labelled(QStringLiteral("Mode:"), lblMode);
     right->addWidget(new QLabel(QStringLiteral("Unprocessed data returned:"), this), row++, 0, 1, 2);
     lblUnProcess = shownValue("lblUnProcess", QStringLiteral("Unprocessed data returned:"), this);
@@ -242,6 +245,9 @@ void RigWindow::build()
     right->addWidget(chkConvHex, row++, 0, 1, 2);
     lblPolling = new QLabel(QStringLiteral("Polling Rig"), this);
     lblPolling->setObjectName(QStringLiteral("lblPolling"));
+    QSizePolicy keepPlace = lblPolling->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true); // the buttons stay put
+    lblPolling->setSizePolicy(keepPlace);
     lblPolling->hide();
     right->addWidget(lblPolling, row++, 0, 1, 2);
     lblLinkStatus = shownValue("lblLinkStatus", QStringLiteral("Link status"), this);
