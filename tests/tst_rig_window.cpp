@@ -6,6 +6,7 @@
 #include "devices/PortMap.h"
 #include "rig/RigCatalogue.h"
 #include "rig/RigSettings.h"
+#include "settings/Preferences.h"
 #include "ui/RigWindow.h"
 
 #include <QButtonGroup>
@@ -91,6 +92,7 @@ private slots:
     void useFrequencyOffLeavesTheBand();
     void unplugAndReplug();
     void startupTestAndStopBytesAtExit();
+    void storedRadioPollsFromStartup();
     void hamlibRigctld();
     void unreachableRigctld();
     void everyControlHasAName();
@@ -354,6 +356,32 @@ void RigWindowTest::startupTestAndStopBytesAtExit()
     QVERIFY2(sim.yaesuCommands(0x00) == 1, sim.received().toHex(' ').constData());
     run.window->close();
     QTRY_COMPARE(sim.yaesuCommands(0x80), 1);
+}
+
+void RigWindowTest::storedRadioPollsFromStartup()
+{
+    TempHome home;
+    Run run(home);
+    // The preferences name the radio; RigCntrl.txt holds its settings.
+    Preferences prefs;
+    QVERIFY(loadPreferences(run.context->preferencesPath(), prefs) == PreferencesLoad::Loaded);
+    prefs.rigType = Kenwood;
+    prefs.band = QStringLiteral("80");
+    QVERIFY(savePreferences(run.context->preferencesPath(), prefs));
+    PtyPair pty;
+    RigSimulator sim(pty, Kenwood);
+    sim.setFrequency(21025000);
+    mapCom1(run, pty.slavePath());
+    RigSettings s;
+    s.rigType = Kenwood;
+    s.frequencyPoll = QStringLiteral("FA;");
+    s.modePoll = QStringLiteral("MD;");
+    s.pollRate = QStringLiteral("F");
+    QVERIFY(saveRigSettings(run.context->folders.install + QStringLiteral("/RigCntrl.txt"), s));
+    START(run);
+    QTRY_COMPARE(band(run), QStringLiteral("15"));
+    QVERIFY(!run.window->rigWindow().isVisible());
+    QCOMPARE(run.focused(), QStringLiteral("txtCall"));
 }
 
 void RigWindowTest::hamlibRigctld()

@@ -10,6 +10,7 @@
 #include "rig/RigView.h"
 #include "rig/RigctldClient.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 
@@ -293,7 +294,7 @@ void RigLink::unload()
         // operator input is taken meanwhile.
         QDeadlineTimer deadline(500);
         while (port.isOpen() && port.bytesWaiting() > 0 && !deadline.hasExpired())
-            QEventLoop().processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents, 20);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
     }
     tmrGetData.stop();
     if (port.isOpen())
