@@ -10,8 +10,6 @@
 #include "rig/RigView.h"
 #include "rig/RigctldClient.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 
 namespace zelq {
@@ -288,15 +286,23 @@ void RigLink::retryOpen()
 void RigLink::unload()
 {
     reopenTimer.stop();
-    if (isYaesuBinaryType(settings.rigType) && isPolling() && port.isOpen()) {
+    const bool polling = isPolling();
+    tmrGetData.stop(); // no poll may follow the stop bytes
+    if (isYaesuBinaryType(settings.rigType) && polling && port.isOpen()) {
         port.write(QByteArray::fromHex("0000000080"));
-        // Let the bytes leave before the port closes; bounded, and no
-        // operator input is taken meanwhile.
-        QDeadlineTimer deadline(500);
-        while (port.isOpen() && port.bytesWaiting() > 0 && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        // Let the bytes leave before the port closes: a local loop, at
+        // most half a second, that takes no operator input.
+        QEventLoop wait;
+        QTimer check;
+        check.setInterval(10);
+        connect(&check, &QTimer::timeout, &wait, [&] {
+            if (!port.isOpen() || port.bytesWaiting() == 0)
+                wait.quit();
+        });
+        QTimer::singleShot(500, &wait, &QEventLoop::quit);
+        check.start();
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    tmrGetData.stop();
     if (port.isOpen())
         port.close();
     rigctld->close();
