@@ -275,7 +275,13 @@ void RigWindow::build()
     connect(command3, &QPushButton::clicked, this, &RigWindow::ChangeFrequencyButton);
     connect(command4, &QPushButton::clicked, this, &RigWindow::CopyUnprocessed);
     connect(cmdDone, &QPushButton::clicked, this, &RigWindow::Done);
+    // A click on the chosen type applies its defaults again, as a new
+    // choice (by mouse or by the arrow keys) does.
     connect(list1, &QListWidget::currentRowChanged, this, &RigWindow::List1_Click);
+    connect(list1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item && item->text() == RigType())
+            List1_Click();
+    });
 
     // A serial parameter changed: the running test no longer matches it.
     for (QButtonGroup* g : {comm, baud, parity, dataBits, stopBits, power, pollRate})
