@@ -381,6 +381,10 @@ void RigWindowTest::storedRadioPollsFromStartup()
     START(run);
     QTRY_COMPARE(band(run), QStringLiteral("15"));
     QVERIFY(!run.window->rigWindow().isVisible());
+    // Polls on the band already chosen select nothing and save nothing.
+    const QDateTime saved = QFileInfo(run.context->preferencesPath()).lastModified();
+    QTest::qWait(300);
+    QCOMPARE(QFileInfo(run.context->preferencesPath()).lastModified(), saved);
     QCOMPARE(run.focused(), QStringLiteral("txtCall"));
 }
 

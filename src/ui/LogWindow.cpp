@@ -21,7 +21,6 @@
 #include "ui/GraphWindow.h"
 #include "ui/RatePanel.h"
 #include "ui/RigWindow.h"
-#include "rig/BandFromFrequency.h"
 #include "score/RateStats.h"
 #include "ui/AdifExportCommand.h"
 #include "export/Adif.h"
@@ -419,39 +418,6 @@ void LogWindow::selectBand(const QString& band)
         entry->spcChanged();
     app.SavePref();
     app.session.WorkList();
-}
-
-RigWindow& LogWindow::rigWindow()
-{
-    if (!rig) {
-        rig = new RigWindow(app, this);
-        rig->link().bandFreqConversion = [this](float mhz) { BandFreqConversion(mhz); };
-        rig->savePreferences = [this] { app.SavePref(); };
-    }
-    return *rig;
-}
-
-void LogWindow::showRigWindow()
-{
-    RigWindow& w = rigWindow();
-    w.show();
-    w.raise();
-    w.activateWindow();
-}
-
-void LogWindow::BandFreqConversion(float frequency)
-{
-    const QString band = bandForFrequency(frequency);
-    if (band.isEmpty() || band.compare(app.prefs.band, Qt::CaseInsensitive) == 0)
-        return;
-    // As the operator's menu choice, but the focus stays where it is.
-    selectBand(band);
-}
-
-void LogWindow::startRigIfChosen()
-{
-    if (app.prefs.rigType.compare(QStringLiteral("None"), Qt::CaseInsensitive) != 0)
-        rigWindow().Test();
 }
 
 void LogWindow::mnuPostContest_Click()
