@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "FakeSerialLine.h"
 #include "rig/RigCatalogue.h"
+#include "rig/RigCommander.h"
 #include "rig/RigLink.h"
 #include "rig/RigSettings.h"
 #include "rig/RigView.h"
@@ -94,6 +95,7 @@ private slots:
     void failedPortSaidOnceAndReopened();
     void stopBytesAtProgramEnd();
     void rigctldVfoModeErrorsAndLateReplies();
+    void rigctldCommandsGoFirstAndRefusalsShow();
     void settingsFileRoundTrip();
     void shortSettingsFileKeepsTheRest();
 };
@@ -459,6 +461,34 @@ void RigLinkTest::rigctldVfoModeErrorsAndLateReplies()
     c.requestReading();
     QTRY_VERIFY(r || (r = c.takeReading()));
     QCOMPARE(r->frequency, 7.01f);
+}
+
+void RigLinkTest::rigctldCommandsGoFirstAndRefusalsShow()
+{
+    ScriptedDaemon d;
+    d.answers["\\chk_vfo"] = "1\n";
+    d.answers["f currVFO"] = "14025000\n";
+    d.answers["m currVFO"] = "USB\n2400\n";
+    d.answers["M currVFO LSB -1"] = "RPRT 0\n";
+    d.answers["F currVFO 7200000"] = "RPRT -9\n";
+    d.answers["F currVFO 7150000"] = "RPRT 0\n";
+    Rig r(Hamlib);
+    r.link.settings.hamlibPort = d.server.serverPort();
+    r.link.settings.pollRate = QStringLiteral("F");
+    r.link.commander().bandPlan = {{QStringLiteral("40"), QStringLiteral("E"), QStringLiteral("PH"), 7.125, 7.3}};
+    r.link.Test();
+    QTRY_VERIFY(r.link.daemon().isConnected());
+    QTRY_COMPARE(r.view.freq, QStringLiteral("14.02500"));
+    d.heard.clear();
+    r.link.ChangeFrequency(7.2f);
+    QTRY_VERIFY(!r.link.commander().isBusy());
+    // The band plan's sideband, then the frequency, before any reading.
+    QVERIFY2(d.heard.contains("M currVFO LSB -1|F currVFO 7200000|"), d.heard.constData());
+    QTRY_COMPARE(r.view.problem, QStringLiteral("rigctld refused \"F 7200000\": RPRT -9"));
+    QVERIFY(r.link.isPolling());
+    QVERIFY(r.dialogs.asked.isEmpty());
+    r.link.ChangeFrequency(7.15f);
+    QTRY_COMPARE(r.view.problem, QString());
 }
 
 QTEST_GUILESS_MAIN(RigLinkTest)

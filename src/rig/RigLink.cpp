@@ -6,6 +6,7 @@
 #include "rig/BandFromFrequency.h"
 #include "rig/HexText.h"
 #include "rig/RigCatalogue.h"
+#include "rig/RigCommander.h"
 #include "rig/RigPollCommands.h"
 #include "rig/RigView.h"
 #include "rig/RigctldClient.h"
@@ -40,6 +41,16 @@ RigLink::RigLink(SerialLine& p, OperatorDialogs& d, Beeper& b, QObject* parent)
     connect(&port, &SerialLine::failed, this, &RigLink::onPortFailed);
     connect(rigctld, &RigctldClient::failed, this, &RigLink::onRigctldFailed);
     connect(rigctld, &RigctldClient::connected, this, [this] { setProblem(QString()); });
+    // What the daemon refused is said in the window until a command passes.
+    connect(rigctld, &RigctldClient::commandAnswered, this,
+            [this](const QByteArray& command, bool accepted, const QByteArray& reply) {
+                if (!accepted)
+                    setProblem(QStringLiteral("rigctld refused \"%1\": %2")
+                                   .arg(QString::fromLatin1(command), QString::fromLatin1(reply)));
+                else if (problem.startsWith(QLatin1String("rigctld refused")))
+                    setProblem(QString());
+            });
+    commands = new RigCommander(*this);
 }
 
 RigLink::~RigLink()
@@ -57,6 +68,7 @@ bool RigLink::isLinkOpen() const
 
 void RigLink::Test()
 {
+    commands->cancel();
     const bool rig = settings.rigType != None;
     if (rig && view) {
         view->showMode(NoResponse);
@@ -86,6 +98,7 @@ void RigLink::Test()
 
 void RigLink::EndTest()
 {
+    commands->cancel();
     if (view) {
         view->showMode(QString());
         view->showFrequency(QString());
@@ -283,10 +296,60 @@ void RigLink::retryOpen()
     }
 }
 
+void RigLink::ChangeFrequency(float mhz)
+{
+    commands->ChangeFrequency(mhz);
+}
+
+void RigLink::ChangeMode(float mhz, const QString& mode)
+{
+    commands->ChangeMode(mhz, mode);
+}
+
+bool RigLink::writeRaw(const QByteArray& bytes)
+{
+    if (!usesSerialPort(settings.rigType) || !port.isOpen())
+        return false;
+    return port.write(bytes);
+}
+
+bool RigLink::holdPolling()
+{
+    if (!tmrGetData.isActive())
+        return false;
+    tmrGetData.stop();
+    pollHeld = true;
+    return true;
+}
+
+void RigLink::releasePolling()
+{
+    if (!pollHeld)
+        return;
+    pollHeld = false;
+    tmrGetData.start();
+}
+
+void RigLink::stopPollingAfterError()
+{
+    pollHeld = false;
+    tmrGetData.stop();
+    reopenTimer.stop();
+    if (view)
+        view->showPolling(false);
+    setProblem(PollingStoppedText);
+}
+
+void RigLink::reportCommandError(const QString& title, const QString& text)
+{
+    dialogs.message(title, text, {DialogButton::Ok}, DialogIcon::Critical);
+}
+
 void RigLink::unload()
 {
-    reopenTimer.stop();
     const bool polling = isPolling();
+    commands->cancel();
+    reopenTimer.stop();
     tmrGetData.stop(); // no poll may follow the stop bytes
     if (isYaesuBinaryType(settings.rigType) && polling && port.isOpen()) {
         port.write(QByteArray::fromHex("0000000080"));

@@ -20,6 +20,7 @@ namespace zelq {
 
 class Beeper;
 class OperatorDialogs;
+class RigCommander;
 class RigView;
 class RigctldClient;
 class SerialLine;
@@ -52,7 +53,8 @@ public:
     // One tick: send or read by the phase.
     void pollTick();
 
-    bool isPolling() const { return tmrGetData.isActive(); }
+    // Polling, or held off by a command sequence that will restart it.
+    bool isPolling() const { return tmrGetData.isActive() || pollHeld; }
     int interval() const { return tmrGetData.interval(); }
     // The port (or rigctld connection) is open.
     bool isLinkOpen() const;
@@ -62,8 +64,30 @@ public:
     // status, then the port closes.
     void unload();
 
-    // Commands to the radio come later; they act only while polling.
+    // Commands to the radio act only while polling.
     bool canCommand() const { return isPolling(); }
+    // Tunes the radio (MHz) and sets its mode (Part of the rig window's
+    // public operations; see RigCommander).
+    void ChangeFrequency(float mhz);
+    void ChangeMode(float mhz, const QString& mode);
+    RigCommander& commander() { return *commands; }
+    // The frequency test window's raw command, written as it is while
+    // polling goes on; false when there is no open port.
+    bool writeRaw(const QByteArray& bytes);
+
+    // For the command sequences: the poll held off and let go again.
+    // holdPolling() is true when it stopped a running poll.
+    bool holdPolling();
+    void releasePolling();
+    void dropPollHold() { pollHeld = false; }
+    // A failed frequency command: polling stops until Test.
+    void stopPollingAfterError();
+    // The command's error box.
+    void reportCommandError(const QString& title, const QString& text);
+    SerialLine& serialPort() { return port; }
+    const SerialLine& serialPort() const { return port; }
+    RigctldClient& daemon() { return *rigctld; }
+    const RigctldClient& daemon() const { return *rigctld; }
 
     // How long to wait before reopening a port that failed.
     static constexpr int ReopenMs = 2000;
@@ -72,6 +96,8 @@ public:
     static inline const QString NoResponse = QStringLiteral("No Response");
     static inline const QString InvalidCommTitle = QStringLiteral("Invalid Comm Settings.");
     static const QString InvalidCommText;
+    static inline const QString PollingStoppedText =
+        QStringLiteral("Polling stopped after the error. Press Test to start it again.");
 
 private:
     void sendTick();
@@ -87,6 +113,8 @@ private:
     Beeper& beeper;
     RigView* view = nullptr;
     RigctldClient* rigctld = nullptr;
+    RigCommander* commands = nullptr;
+    bool pollHeld = false;
     QTimer tmrGetData;
     QTimer reopenTimer;
     int silentReads = 0;

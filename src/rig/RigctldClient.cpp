@@ -44,11 +44,34 @@ void RigctldClient::close()
     step = Step::Idle;
     buffer.clear();
     finished.reset();
+    commands.clear();
+}
+
+bool RigctldClient::sendCommand(const QByteArray& command)
+{
+    if (!ready)
+        return false;
+    commands.append(command);
+    sendQueued();
+    return true;
+}
+
+void RigctldClient::sendQueued()
+{
+    if (!ready || step != Step::Idle || commands.isEmpty())
+        return;
+    commandOut = commands.takeFirst();
+    QByteArray line = commandOut;
+    if (vfoMode) {
+        const qsizetype space = line.indexOf(' ');
+        line.insert(space < 0 ? line.size() : space, " currVFO");
+    }
+    send(Step::Command, line + '\n');
 }
 
 void RigctldClient::requestReading()
 {
-    if (!ready || step != Step::Idle)
+    if (!ready || step != Step::Idle || !commands.isEmpty())
         return;
     raw.clear();
     building = Reading{};
@@ -111,12 +134,14 @@ void RigctldClient::finishStep(const QList<QByteArray>& lines)
         step = Step::Idle;
         ready = true;
         emit connected();
+        sendQueued();
         return;
     case Step::Frequency: {
         bool ok = false;
         const double hz = lines.first().toDouble(&ok);
         if (error || !ok || hz <= 0) {
             step = Step::Idle;
+            sendQueued();
             return;
         }
         building.frequency = hertzToMHz(hz);
@@ -129,7 +154,15 @@ void RigctldClient::finishStep(const QList<QByteArray>& lines)
         building.raw = raw;
         finished = building;
         step = Step::Idle;
+        sendQueued();
         return;
+    case Step::Command: {
+        step = Step::Idle;
+        const QByteArray reply = lines.first();
+        emit commandAnswered(commandOut, reply == "RPRT 0", reply);
+        sendQueued();
+        return;
+    }
     case Step::Idle:
         return;
     }

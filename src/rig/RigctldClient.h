@@ -4,7 +4,9 @@
 // request names the current VFO); a reading is "f" (one line of hertz)
 // then "m" (two lines: mode and passband). "RPRT -n" is the daemon's
 // error. A request unanswered for a second reopens the connection, so a
-// late answer can never be taken for the next request's.
+// late answer can never be taken for the next request's. Set commands
+// ("F 14025000", "M CW -1") wait in a queue and go before the next reading;
+// each is answered by one "RPRT n" line.
 
 #include "devices/TcpLine.h"
 
@@ -28,6 +30,11 @@ public:
 
     // Starts a reading unless one is under way or there is no connection.
     void requestReading();
+    // Queues a set command (without its line end); false when there is no
+    // connection. With VFO mode on, the current VFO is named in it.
+    bool sendCommand(const QByteArray& command);
+    // No request out and no command waiting.
+    bool isIdle() const { return step == Step::Idle && commands.isEmpty(); }
 
     // The last finished reading since the previous take: frequency in MHz,
     // the mode in the log's terms ("CW" or "PH") and the raw replies.
@@ -44,15 +51,19 @@ signals:
     void connected();
     // The daemon could not be reached or went away; the text names it.
     void failed(const QString& reason);
+    // A set command was answered: `reply` is its "RPRT n" line.
+    void commandAnswered(const QByteArray& command, bool accepted, const QByteArray& reply);
 
 private:
-    enum class Step { Idle, CheckVfo, Frequency, Mode };
+    enum class Step { Idle, CheckVfo, Frequency, Mode, Command };
     void send(Step step, const QByteArray& command);
     void onReadable();
     void onTimeout();
     // Lines of a complete answer; nullopt while it is still coming.
     std::optional<QList<QByteArray>> takeAnswer(int lines);
     void finishStep(const QList<QByteArray>& lines);
+    // The next queued command, when nothing is out.
+    void sendQueued();
 
     TcpLine line;
     QTimer replyTimer;
@@ -65,6 +76,8 @@ private:
     Reading building;
     QByteArray raw;
     std::optional<Reading> finished;
+    QList<QByteArray> commands;
+    QByteArray commandOut;
 };
 
 // "CW" for CW and CWR, "PH" for any other Hamlib mode name.

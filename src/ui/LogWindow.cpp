@@ -71,6 +71,8 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     keys->dispatch().holding = [this] { return entry->holding(); };
     keys->dispatch().endHold = [this] { entry->endHold(); };
     keys->dispatch().setCtrlShortcut(Qt::Key_R, [this] { showRigWindow(); });
+    keys->dispatch().setCtrlShortcut(Qt::Key_G, [this] { showRigTune(); });
+    keys->dispatch().setCtrlShortcut(Qt::Key_F, [this] { showBandPlan(); });
     entry->onLoggedOff = [this] { runBackup(); };
     app.store.setWaitingNotice([this](bool waiting) { panel->showWaitingForLog(waiting); });
     setup = new SetupCommand(app, this);
@@ -253,6 +255,8 @@ void LogWindow::connectMenu()
     connect(menus.mnuHelp, &QAction::triggered, this, &LogWindow::mnuHelp_Click);
     menus.mnuRigInterface->setEnabled(true);
     connect(menus.mnuRigInterface, &QAction::triggered, this, &LogWindow::showRigWindow);
+    menus.mnuPrivileges->setEnabled(true);
+    connect(menus.mnuPrivileges, &QAction::triggered, this, &LogWindow::showBandPlan);
     connect(menus.mnuColors, &QAction::triggered, this, &LogWindow::mnuColors_Click);
     connect(menus.mnuSerialPorts, &QAction::triggered, this, [this] {
         PortsWindow frmPorts(app.devices, app.folders.install, app.dialogs, this);

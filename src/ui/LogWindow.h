@@ -74,6 +74,12 @@ public:
     void BandFreqConversion(float frequency);
     // Start-up: a stored radio other than "None" starts polling.
     void startRigIfChosen();
+    // Tunes the radio (MHz) in the band plan's mode; nothing unless the
+    // rig window is polling. For spots, band maps and the tune window.
+    void ChangeFrequency(double mhz);
+    // Ctrl+G: the tune window; Ctrl+F and "&Privileges": the band plan.
+    void showRigTune();
+    void showBandPlan();
     ContactListView& contactListView() { return *contactList; }
     ContactEditCommands& contactEditCommands() { return *editCommands; }
 

@@ -3,7 +3,10 @@
 #include "ui/LogWindow.h"
 
 #include "rig/BandFromFrequency.h"
+#include "rig/BandPlan.h"
 #include "ui/AppContext.h"
+#include "ui/BandPlanWindow.h"
+#include "ui/RigTuneWindow.h"
 #include "ui/RigWindow.h"
 
 namespace zelq {
@@ -33,6 +36,23 @@ void LogWindow::BandFreqConversion(float frequency)
         return;
     // As the operator's menu choice, but the focus stays where it is.
     selectBand(band);
+}
+
+void LogWindow::ChangeFrequency(double mhz)
+{
+    rigWindow().ChangeFrequency(float(mhz));
+}
+
+void LogWindow::showRigTune()
+{
+    RigTuneWindow frmRigTune(rigWindow(), this);
+    frmRigTune.exec();
+}
+
+void LogWindow::showBandPlan()
+{
+    BandPlanWindow frmBandPlan(app.installOrShippedFile(BandPlanFileName), app.dialogs, this);
+    frmBandPlan.exec();
 }
 
 void LogWindow::startRigIfChosen()

@@ -2,8 +2,11 @@
 
 #include "core/OperatorDialogs.h"
 #include "devices/QtSerialLine.h"
+#include "rig/BandPlan.h"
 #include "rig/RigCatalogue.h"
+#include "rig/RigCommander.h"
 #include "ui/AppContext.h"
+#include "ui/FrequencyTestWindow.h"
 #include "ui/Labels.h"
 #include "ui/PortsWindow.h"
 
@@ -102,8 +105,13 @@ RigWindow::RigWindow(AppContext& context, QWidget* parent, std::unique_ptr<Seria
     loading = true;
     list1->addItems(rigCatalogue());
     LoadRigSettings();
+    rig->commander().bandPlan = LoadBandPlan(app.installOrShippedFile(BandPlanFileName));
     loading = false;
     rig->reading.kenwoodVfo = 10;
+    openFrequencyTest = [this] {
+        FrequencyTestWindow frmFrequencyTest(*rig, this);
+        frmFrequencyTest.exec();
+    };
 }
 
 RigWindow::~RigWindow()

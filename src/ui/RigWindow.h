@@ -37,13 +37,17 @@ public:
 
     void Test();
     void EndTest();
+    // Tunes the radio (MHz) after setting the band plan's mode there; acts
+    // only while polling. Callers from other windows use these.
+    void ChangeFrequency(float mhz) { rig->ChangeFrequency(mhz); }
+    void ChangeMode(float mhz, const QString& mode) { rig->ChangeMode(mhz, mode); }
     void Done();
     void ChangeFrequencyButton();
     void CopyUnprocessed();
     // Program end: the Yaesu stop bytes, then the port closes.
     void unloadRig();
 
-    // Part of the program that tries commands on the radio (later).
+    // Shows the frequency test window modally (replaceable by tests).
     std::function<void()> openFrequencyTest;
     // Done asks the log window to save the preferences.
     std::function<void()> savePreferences;
