@@ -131,13 +131,13 @@ void RigCommander::addModeSteps(const QString& mode, bool standalone)
     }
     if (bytes.isEmpty())
         return;
-    steps.append({Step::Drain, 0, {}});
+    steps.append({Step::WaitForOutputDrain, 0, {}});
     if (!hamlib)
-        steps.append({Step::Pause, ModePauseMs, {}});
+        steps.append({Step::PauseMilliseconds, ModePauseMs, {}});
     steps.append({Step::Act, 0, [this, bytes, mode] {
                       return write(bytes, ModeErrorTitle, mode + QLatin1Char(' '));
                   }});
-    steps.append({Step::Drain, 0, {}});
+    steps.append({Step::WaitForOutputDrain, 0, {}});
 }
 
 void RigCommander::build(const Job& job)
@@ -165,12 +165,12 @@ void RigCommander::build(const Job& job)
     const QString mode = BandPlanMode(mhz);
     if (!mode.isEmpty())
         addModeSteps(mode, false);
-    steps.append({Step::Drain, 0, {}});
+    steps.append({Step::WaitForOutputDrain, 0, {}});
     const FrequencyPauses pauses = frequencyPauses(type);
     if (pauses.firstMs > 0)
-        steps.append({Step::Pause, pauses.firstMs, {}});
+        steps.append({Step::PauseMilliseconds, pauses.firstMs, {}});
     if (pauses.secondMs > 0)
-        steps.append({Step::Pause, pauses.secondMs, {}});
+        steps.append({Step::PauseMilliseconds, pauses.secondMs, {}});
     if (type == Pegasus) {
         steps.append({Step::Act, 0, [this, mhz] {
                           const QString folder = QFileInfo(link.settings.pegasusFile()).path();
@@ -189,7 +189,7 @@ void RigCommander::build(const Job& job)
     if (bytes.isEmpty())
         return;
     steps.append({Step::Act, 0, [this, bytes] { return write(bytes, FrequencyErrorTitle, {}); }});
-    steps.append({Step::Drain, 0, {}});
+    steps.append({Step::WaitForOutputDrain, 0, {}});
 }
 
 bool RigCommander::outputDrained() const
@@ -220,7 +220,7 @@ void RigCommander::runStep()
     const qint64 elapsed = sequenceClock.elapsed();
     Step& step = steps.first();
     switch (step.kind) {
-    case Step::Pause:
+    case Step::PauseMilliseconds:
         // A pause that would end past the limit is not begun: the command
         // after it would come too late.
         if (elapsed + step.ms > SequenceLimitMs) {
@@ -229,7 +229,7 @@ void RigCommander::runStep()
         }
         stepTimer.start(step.ms);
         return;
-    case Step::Drain:
+    case Step::WaitForOutputDrain:
         if (outputDrained()) {
             nextStep();
             return;

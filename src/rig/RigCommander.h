@@ -60,8 +60,11 @@ private:
         float mhz = 0;
         QString mode;
     };
+    // PauseMilliseconds: at least `ms`, by a timer. WaitForOutputDrain:
+    // until the port has sent everything (checked every DrainCheckMs) or
+    // DrainLimitMs have passed. Act: a write or a check.
     struct Step {
-        enum Kind { Pause, Drain, Act } kind;
+        enum Kind { PauseMilliseconds, WaitForOutputDrain, Act } kind;
         int ms = 0;
         std::function<bool()> act; // false: an error was reported, stop
     };

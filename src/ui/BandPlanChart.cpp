@@ -134,6 +134,9 @@ void BandPlanChart::paintEvent(QPaintEvent*)
             p.fillRect(r, back);
             p.setPen(QPen(Qt::black, 1));
             p.drawRect(r.adjusted(0, 0, -1, -1));
+            // A caption too long for a narrow segment is left to its tool tip.
+            if (p.fontMetrics().horizontalAdvance(item.caption) > r.width() - 2)
+                continue;
             p.setPen(fore);
             p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, item.caption);
         }
