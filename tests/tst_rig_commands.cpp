@@ -81,6 +81,7 @@ private slots:
     void stuckOutputStillEndsInTime();
     void closedPortStopsPollingWithOneBox();
     void modeButtonsWithoutPolling();
+    void commandWaitsForTheOutputToDrain();
     void pegasusFile();
 };
 
@@ -339,6 +340,7 @@ void RigCommandsTest::closedPortStopsPollingWithOneBox()
     r.link.ChangeFrequency(14.025f);
     QVERIFY(r.settle());
     QCOMPARE(r.dialogs.messageTitles(), QStringList{QStringLiteral("Error Changing Frequency")});
+    QCOMPARE(r.dialogs.asked[0].text, QStringLiteral("The device was unplugged."));
     QVERIFY(!r.link.isPolling());
     QCOMPARE(r.link.linkProblem(), RigLink::PollingStoppedText);
     // A scan's next ticks are harmless: no more boxes.
@@ -364,6 +366,23 @@ void RigCommandsTest::modeButtonsWithoutPolling()
     r.link.ChangeMode(0, QStringLiteral("CW"));
     QVERIFY(!r.link.commander().isBusy());
     QVERIFY(r.dialogs.asked.isEmpty());
+}
+
+void RigCommandsTest::commandWaitsForTheOutputToDrain()
+{
+    Rig r(Kenwood);
+    SerialOpenRequest open;
+    QVERIFY(r.line.open(open));
+    r.line.waiting = 12; // a poll still on its way out
+    QTimer::singleShot(300, [&] { r.line.waiting = 0; });
+    QElapsedTimer t;
+    t.start();
+    r.link.ChangeMode(0, QStringLiteral("CW"));
+    QTest::qWait(250);
+    QVERIFY(r.line.written.isEmpty());
+    QVERIFY(r.settle());
+    QCOMPARE(r.line.written, QByteArray("MD3;"));
+    QVERIFY(t.elapsed() >= 300 + ModePauseMs);
 }
 
 void RigCommandsTest::pegasusFile()

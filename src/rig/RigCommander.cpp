@@ -95,8 +95,14 @@ bool RigCommander::portReady(const QString& title, const QString& prefix)
         if (!link.daemon().isConnected())
             why = QStringLiteral("rigctld at %1 is not connected.").arg(link.daemon().address());
     } else if (usesSerialPort(type) && !link.serialPort().isOpen()) {
-        why = link.linkProblem().isEmpty() ? QStringLiteral("The rig's port is not open.")
-                                           : link.linkProblem();
+        // The port's own failure, without the link's note about retrying:
+        // after this error polling stops until Test.
+        why = link.linkProblem();
+        const qsizetype retry = why.indexOf(QLatin1String(" Trying again"));
+        if (retry >= 0)
+            why.truncate(retry);
+        if (why.isEmpty())
+            why = QStringLiteral("The rig's port is not open.");
     }
     if (why.isEmpty())
         return true;
