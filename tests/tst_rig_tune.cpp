@@ -165,8 +165,17 @@ void RigTuneTest::goTunesEveryFamily()
     QTRY_COMPARE(text(&w, "lblFreq"), QStringLiteral("21.22500"));
     QVERIFY2(run.dialogs.asked.isEmpty(), qPrintable(run.dialogs.messageTitles().join(',')));
 
-    // The log window's own call, as spots use it.
+    // The log window's own call, as spots use it; the operator types on
+    // while the radio is being told.
+    tune.close();
+    run.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(run.window.get()));
     run.window->ChangeFrequency(14.025);
+    run.focusField("txtCall");
+    run.type(QStringLiteral("k1ab"));
+    QCOMPARE(run.text("txtCall"), QStringLiteral("K1AB"));
+    if (type == Elecraft)
+        QVERIFY(w.link().commander().isBusy());
     QTRY_COMPARE(sim.frequency(), 14025000);
     if (hasModeCode(type))
         QCOMPARE(sim.currentMode(), QStringLiteral("CW"));
