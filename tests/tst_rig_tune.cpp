@@ -305,7 +305,7 @@ void RigTuneTest::scanWrapsAndAKeyStopsIt()
     click(&tune, QStringLiteral("chkScan")); // an empty box starts at From
     QCOMPARE(freq->text(), QStringLiteral("14.2"));
     QCOMPARE(QApplication::focusWidget(), child(&tune, QStringLiteral("Command1")));
-    QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 4, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 4, 8000);
     QCOMPARE(shown.mid(1, 3), (QStringList{QStringLiteral("14.2001"), QStringLiteral("14.2"),
                                           QStringLiteral("14.2001")}));
     QTRY_VERIFY(sim.frequency() == 14200000 || sim.frequency() == 14200100);
