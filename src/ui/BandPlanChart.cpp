@@ -154,8 +154,10 @@ bool BandPlanChart::event(QEvent* event)
                 tip = item.toolTip;
         if (tip.isEmpty())
             QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), tip, this);
+        else // the file's text, never markup; its double spaces kept
+            QToolTip::showText(help->globalPos(),
+                               QStringLiteral("<p style='white-space:pre'>%1</p>").arg(tip.toHtmlEscaped()),
+                               this);
         return true;
     }
     return QWidget::event(event);
