@@ -31,6 +31,8 @@ class RigWindow;
 class ScorePanel;
 class SectionGrid;
 class SetupCommand;
+class LogWindowSpots;
+class SpotPanel;
 
 class LogWindow : public QMainWindow {
     Q_OBJECT
@@ -75,6 +77,10 @@ public:
     // Start-up: a stored radio other than "None" starts polling.
     void startRigIfChosen();
     ContactListView& contactListView() { return *contactList; }
+    // The spot store, spot list, band maps and the spotting window.
+    LogWindowSpots& spots() { return *spotsPart; }
+    // Tunes the radio to a spot (MHz).
+    void ChangeFrequency(float mhz);
     ContactEditCommands& contactEditCommands() { return *editCommands; }
 
 signals:
@@ -128,6 +134,9 @@ private:
     LogChangeListener* listener = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;
+    SpotPanel* spotPanel = nullptr;
+    LogWindowSpots* spotsPart = nullptr;
+    void connectSpots();
     // The band change of a menu choice, without taking the focus.
     void selectBand(const QString& band);
 };
