@@ -246,6 +246,19 @@ void SpotWindowsTest::bandMapRightClickTunesLeftClickRemoves()
     run.window->mnuBandChoose(QStringLiteral("40"));
     QCOMPARE(int(map->spots().size()), 1);
     QCOMPARE(map->spots().front().caption, QStringLiteral("ZS6"));
+
+    // The DX label: a double-click opens the spectrum map (and not the
+    // spotting window), a click the spotting window.
+    QLabel* dx = run.label("lblDX");
+    QTest::mouseClick(dx, Qt::LeftButton);
+    QTest::mouseDClick(dx, Qt::LeftButton);
+    QTest::mouseRelease(dx, Qt::LeftButton);
+    QTRY_VERIFY(run.window->spots().spectrumMap());
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QVERIFY(!run.window->spots().spotWindow().isVisible());
+    run.window->spots().spectrumMap()->reject();
+    QTest::mouseClick(dx, Qt::LeftButton);
+    QTRY_VERIFY(run.window->spots().spotWindow().isVisible());
 }
 
 void SpotWindowsTest::spectrumMapTunesAndHides()

@@ -3,7 +3,9 @@
 #include "ui/BandMapView.h"
 #include "ui/SpotListView.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -27,6 +29,9 @@ SpotPanel::SpotPanel(QWidget* parent) : QWidget(parent)
     lblDX->setAlignment(Qt::AlignCenter);
     lblDX->setMinimumWidth(32);
     lblDX->installEventFilter(this);
+    clickWait = new QTimer(this);
+    clickWait->setSingleShot(true);
+    connect(clickWait, &QTimer::timeout, this, &SpotPanel::labelClicked);
     map = new BandMapView(this);
     map->setObjectName(QStringLiteral("bandMap"));
     mapRow->addWidget(lblDX);
@@ -50,11 +55,17 @@ bool SpotPanel::bandMapShown() const
 bool SpotPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lblDX) {
+        // A click waits for the double-click time: the spotting window it
+        // opens must not take the second click of a double-click.
         if (event->type() == QEvent::MouseButtonRelease) {
-            emit labelClicked();
+            if (!doubleClicked)
+                clickWait->start(QApplication::doubleClickInterval());
+            doubleClicked = false;
             return true;
         }
         if (event->type() == QEvent::MouseButtonDblClick) {
+            clickWait->stop();
+            doubleClicked = true;
             emit labelDoubleClicked();
             return true;
         }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QTimer;
 
 namespace zelq {
 
@@ -36,6 +37,8 @@ private:
     SpotListView* txtDX = nullptr;
     BandMapView* map = nullptr;
     QLabel* lblDX = nullptr;
+    QTimer* clickWait = nullptr;
+    bool doubleClicked = false;
 };
 
 } // namespace zelq
