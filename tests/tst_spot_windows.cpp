@@ -200,6 +200,13 @@ void SpotWindowsTest::listClickTakesTheCallAndTunesOnlyWithARig()
     QTest::mouseClick(list(run)->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(tuned, QList<float>{14.0255f});
     QCOMPARE(run.text("txtCall"), QStringLiteral("JA1ABC"));
+
+    // The list keeps the newest 200.
+    for (int i = 0; i < 205; ++i)
+        store.AddSpot(QStringLiteral("21025.0"), QStringLiteral("K%1AA").arg(i), spot(21025.0, QStringLiteral("K%1AA").arg(i)));
+    QCOMPARE(list(run)->topLevelItemCount(), 200);
+    QCOMPARE(list(run)->topLevelItem(0)->text(0), QStringLiteral("K204AA"));
+    QCOMPARE(list(run)->topLevelItem(199)->text(0), QStringLiteral("K5AA"));
 }
 
 void SpotWindowsTest::bandMapRightClickTunesLeftClickRemoves()

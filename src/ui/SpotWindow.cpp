@@ -117,7 +117,10 @@ SpotWindow::SpotWindow(const QString& settingsPath, QWidget* parent)
 
     connect(link, &ClusterLink::lineReceived, this, &SpotWindow::lineArrived);
     connect(link, &ClusterLink::note, this, [this](const QString& text) { appendTraffic(text + CrLf); });
-    connect(link, &ClusterLink::openFailed, this, [this] { label4->hide(); });
+    connect(link, &ClusterLink::openFailed, this, [this] {
+        label4->hide();
+        timer1->stop();
+    });
 
     loading = true;
     list1->addItems({SourceNone, SourceTnc, SourceTelnet, SourceAgw});
@@ -145,6 +148,9 @@ void SpotWindow::build()
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
     lblHelp->setWordWrap(true);
     lblHelp->setMaximumWidth(260);
+    // room for the longest help text, so the window keeps its shape
+    lblHelp->setMinimumHeight(lblHelp->fontMetrics().lineSpacing() * 4);
+    lblHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     sourceColumn->addWidget(lblHelp);
 
     telnetBox = new QGroupBox(QStringLiteral("Telnet"), this);
