@@ -6,6 +6,7 @@
 #include "spots/ClusterLink.h"
 #include "spots/SpotCalls.h"
 #include "ui/BandMapView.h"
+#include "ui/ContactListView.h"
 #include "ui/LogWindowSpots.h"
 #include "ui/SpectrumMapWindow.h"
 #include "ui/SpotListView.h"
@@ -71,8 +72,28 @@ private slots:
     void bandMapRightClickTunesLeftClickRemoves();
     void spectrumMapTunesAndHides();
     void dropReconnectsAndClosePortEndsIt();
+    void workedStationsAreDimmedAsTheLogChanges();
     void everyControlHasAName();
 };
+
+void SpotWindowsTest::workedStationsAreDimmedAsTheLogChanges()
+{
+    TempHome home;
+    Run run(home);
+    START(run);
+    run.window->mnuBandChoose(QStringLiteral("20"));
+    SpotStore& store = run.window->spots().store();
+    store.AddSpot(QStringLiteral("7025.0"), QStringLiteral("K1ABC"), spot(7025.0, QStringLiteral("K1ABC")));
+    store.AddSpot(QStringLiteral("14025.0"), QStringLiteral("K1ABC"), spot(14025.0, QStringLiteral("K1ABC")));
+    QCOMPARE(list(run)->topLevelItem(0)->text(3), QString());
+    TYPE(run, QStringLiteral("k1abc jim ct\r"));
+    QCOMPARE(run.window->contactListView().itemCount(), 1);
+    // Worked on 20 m: the 20 m spot is marked, the 40 m one is not.
+    QCOMPARE(list(run)->topLevelItem(0)->text(3), QStringLiteral("Dupe"));
+    QCOMPARE(list(run)->topLevelItem(1)->text(3), QString());
+    QVERIFY(store.slotWorked(49));
+    QVERIFY(!store.list()[1].worked);
+}
 
 void SpotWindowsTest::ctrlDOpensTheWindowAndDoneWritesItsFile()
 {
