@@ -95,6 +95,7 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
 
     lblDialog = new QLabel(this);
     lblDialog->setObjectName(QStringLiteral("lblDialog"));
+    lblDialog->setTextFormat(Qt::PlainText); // spot alerts carry cluster text
     QFont statusFont = lblDialog->font();
     statusFont.setPointSizeF(statusFont.pointSizeF() * 1.2);
     statusFont.setBold(true);
@@ -106,6 +107,7 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
 
     lblDupe = new QLabel(this);
     lblDupe->setObjectName(QStringLiteral("lblDupe"));
+    lblDupe->setTextFormat(Qt::PlainText);
     lblDupe->setMinimumHeight(lblDupe->fontMetrics().height() * 2);
     lblDupe->setWordWrap(true);
     lblDupe->setIndent(6);
@@ -294,6 +296,23 @@ void EntryPanel::setPartialLine(const QString& text)
 {
     lblDupe->setText(text);
     paintBackground(lblDupe, text.isEmpty() ? palette().color(QPalette::Button) : statusNormal);
+}
+
+void EntryPanel::showSpotAlert(const QString& status, const QString& partial)
+{
+    setStatus(status, StatusColour::Normal);
+    paintBackground(lblDialog, Qt::white);
+    lblDupe->setText(partial);
+    paintBackground(lblDupe, Qt::white);
+}
+
+QString EntryPanel::cleanPastedCall(const QString& text)
+{
+    QString clean;
+    for (QChar c : text)
+        if (ContactEntry::windowAccepts(c) && c.isPrint() && !c.isSpace())
+            clean += Capital(c);
+    return clean;
 }
 
 void EntryPanel::showLoggedOn(bool loggedOn)

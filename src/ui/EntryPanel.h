@@ -43,6 +43,11 @@ public:
     // window is waiting and paints nothing else), then what was there.
     void showWaitingForLog(bool waiting);
 
+    // Someone spotted the station: both lines on white.
+    void showSpotAlert(const QString& status, const QString& partial);
+    // A call from outside (a spot) by the rules pasted text obeys.
+    static QString cleanPastedCall(const QString& text);
+
     // EntryView
     QString text(EntryField f) const override;
     void setText(EntryField f, const QString& text) override;

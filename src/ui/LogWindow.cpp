@@ -32,6 +32,8 @@
 #include "ui/ScorePanel.h"
 #include "ui/SectionGrid.h"
 #include "ui/SetupCommand.h"
+#include "ui/LogWindowSpots.h"
+#include "ui/SpotPanel.h"
 #include "ui/StartupSequence.h"
 #include "ui/WindowLayout.h"
 #include "zelq_build_info.h"
@@ -141,6 +143,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     timer2->start();
     Timer2_Timer();
     connectMenu();
+    connectSpots();
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));
@@ -224,6 +227,8 @@ void LogWindow::buildLayout()
     scoreColumn->addWidget(rates);
     middle->addLayout(scoreColumn, 1);
     outer->addLayout(middle, 1);
+    spotPanel = new SpotPanel(central);
+    outer->addWidget(spotPanel);
 
     auto* gridBox = new QGroupBox(QStringLiteral("Multipliers"), central);
     auto* gridLayout = new QVBoxLayout(gridBox);
@@ -422,6 +427,7 @@ void LogWindow::selectBand(const QString& band)
         entry->spcChanged();
     app.SavePref();
     app.session.WorkList();
+    spotsPart->bandChanged();
 }
 
 void LogWindow::mnuPostContest_Click()
@@ -528,6 +534,7 @@ void LogWindow::closeEvent(QCloseEvent* event)
 {
     if (rig)
         rig->unloadRig();
+    spotsPart->unload();
     logOffAtExit();
     if (app.prefsLoaded)
         app.SavePref();

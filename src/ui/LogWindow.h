@@ -31,6 +31,8 @@ class RigWindow;
 class ScorePanel;
 class SectionGrid;
 class SetupCommand;
+class LogWindowSpots;
+class SpotPanel;
 
 class LogWindow : public QMainWindow {
     Q_OBJECT
@@ -81,6 +83,8 @@ public:
     void showRigTune();
     void showBandPlan();
     ContactListView& contactListView() { return *contactList; }
+    // The spot store, spot list, band maps and the spotting window.
+    LogWindowSpots& spots() { return *spotsPart; }
     ContactEditCommands& contactEditCommands() { return *editCommands; }
 
 signals:
@@ -134,6 +138,9 @@ private:
     LogChangeListener* listener = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;
+    SpotPanel* spotPanel = nullptr;
+    LogWindowSpots* spotsPart = nullptr;
+    void connectSpots();
     // The band change of a menu choice, without taking the focus.
     void selectBand(const QString& band);
 };

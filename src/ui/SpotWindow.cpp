@@ -1,0 +1,505 @@
+#include "ui/SpotWindow.h"
+
+#include "spots/ClusterLink.h"
+#include "spots/SpotLine.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zelq {
+
+namespace {
+
+const char* const ValueProperty = "spotValue";
+const QString CrLf = QStringLiteral("\r\n");
+constexpr int PaneLimit = 10000;
+constexpr int PaneKept = 9000;
+
+struct Option {
+    const char* name;
+    const char* caption;
+    const char* value;
+};
+
+QGroupBox* optionGroup(QWidget* parent, const QString& title, std::initializer_list<Option> options,
+                       QButtonGroup*& group, int columns = 1)
+{
+    auto* box = new QGroupBox(title, parent);
+    auto* grid = new QGridLayout(box);
+    group = new QButtonGroup(box);
+    int i = 0;
+    for (const Option& o : options) {
+        auto* b = new QRadioButton(QString::fromUtf8(o.caption), box);
+        b->setObjectName(QString::fromLatin1(o.name));
+        b->setAccessibleName(QStringLiteral("%1 %2").arg(title, QString::fromUtf8(o.caption)));
+        b->setProperty(ValueProperty, QString::fromLatin1(o.value));
+        group->addButton(b, i);
+        grid->addWidget(b, i / columns, i % columns);
+        ++i;
+    }
+    return box;
+}
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* edit(const char* name, const QString& accessible, QWidget* parent)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setAccessibleName(accessible);
+    return e;
+}
+
+QString checkedValue(const QButtonGroup* group)
+{
+    const QAbstractButton* b = group->checkedButton();
+    return b ? b->property(ValueProperty).toString() : QString();
+}
+
+void selectOption(QButtonGroup* group, const QString& value)
+{
+    for (QAbstractButton* b : group->buttons())
+        if (b->property(ValueProperty).toString().compare(value.trimmed(), Qt::CaseInsensitive) == 0) {
+            b->setChecked(true);
+            return;
+        }
+}
+
+QString helpFor(const QString& source)
+{
+    if (source == SourceTelnet)
+        return QStringLiteral("Type the cluster's host name and port, then click Open Port.  The program "
+                              "logs in with the login call (your own call when left empty).");
+    if (source == SourceTnc)
+        return QStringLiteral("Choose the serial port and settings of your TNC, then click Open Port.");
+    if (source == SourceAgw)
+        return QStringLiteral("Start the AGW Packet Engine, then click Open Port.");
+    return QStringLiteral("Choose a source of DX spots.");
+}
+
+} // namespace
+
+SpotWindow::SpotWindow(const QString& settingsPath, QWidget* parent)
+    : QWidget(parent, Qt::Window), path(settingsPath)
+{
+    setObjectName(QStringLiteral("PacketSpotfrm"));
+    setWindowTitle(QStringLiteral("DX Spotting Setup"));
+    link = new ClusterLink(this);
+    build();
+    timer1 = new QTimer(this);
+    timer1->setObjectName(QStringLiteral("Timer1"));
+    timer1->setInterval(333);
+    connect(timer1, &QTimer::timeout, this, &SpotWindow::Timer1_Timer);
+
+    connect(link, &ClusterLink::lineReceived, this, &SpotWindow::lineArrived);
+    connect(link, &ClusterLink::note, this, [this](const QString& text) { appendTraffic(text + CrLf); });
+    connect(link, &ClusterLink::openFailed, this, [this] {
+        label4->hide();
+        timer1->stop();
+    });
+
+    loading = true;
+    list1->addItems({SourceNone, SourceTnc, SourceTelnet, SourceAgw});
+    LoadSpotSettings();
+    loading = false;
+}
+
+SpotWindow::~SpotWindow() = default;
+
+void SpotWindow::build()
+{
+    auto* outer = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+
+    auto* sourceColumn = new QVBoxLayout;
+    auto* listLabel = new QLabel(QStringLiteral("Spot source:"), this);
+    list1 = new QListWidget(this);
+    list1->setObjectName(QStringLiteral("List1"));
+    list1->setAccessibleName(QStringLiteral("Spot source"));
+    list1->setMaximumHeight(90);
+    listLabel->setBuddy(list1);
+    sourceColumn->addWidget(listLabel);
+    sourceColumn->addWidget(list1);
+    lblHelp = new QLabel(this);
+    lblHelp->setObjectName(QStringLiteral("lblHelp"));
+    lblHelp->setWordWrap(true);
+    lblHelp->setMaximumWidth(260);
+    // room for the longest help text, so the window keeps its shape
+    lblHelp->setMinimumHeight(lblHelp->fontMetrics().lineSpacing() * 4);
+    lblHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sourceColumn->addWidget(lblHelp);
+
+    telnetBox = new QGroupBox(QStringLiteral("Telnet"), this);
+    telnetBox->setObjectName(QStringLiteral("fraTelnet"));
+    auto* telnet = new QGridLayout(telnetBox);
+    txtTelnetHost = edit("txtTelnetHost", QStringLiteral("Host"), telnetBox);
+    txtTelnetPort = edit("txtTelnetPort", QStringLiteral("Port"), telnetBox);
+    txtTelnetPort->setValidator(new QIntValidator(0, 65535, txtTelnetPort));
+    txtTelnetPort->setMaximumWidth(80);
+    txtLoginCall = edit("txtLoginCall", QStringLiteral("Login call"), telnetBox);
+    txtLoginCall->setPlaceholderText(QStringLiteral("own call"));
+    txtLoginCall->setMaximumWidth(120);
+    int row = 0;
+    for (auto [caption, field] : {std::pair{"Host:", txtTelnetHost}, std::pair{"Port:", txtTelnetPort},
+                                  std::pair{"Login call:", txtLoginCall}}) {
+        auto* l = new QLabel(QString::fromLatin1(caption), telnetBox);
+        l->setBuddy(field);
+        telnet->addWidget(l, row, 0);
+        telnet->addWidget(field, row++, 1);
+    }
+    sourceColumn->addWidget(telnetBox);
+    sourceColumn->addStretch(1);
+    top->addLayout(sourceColumn);
+
+    serialBox = new QWidget(this);
+    auto* serial = new QGridLayout(serialBox);
+    serial->setContentsMargins(0, 0, 0, 0);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Baud"),
+                                  {{"optBaud12", "1.2k", "1200"}, {"optBaud24", "2.4k", "2400"},
+                                   {"optBaud48", "4.8k", "4800"}, {"optBaud96", "9.6k", "9600"},
+                                   {"optBaud144", "14.4k", "14400"}, {"optBaud192", "19.2k", "19200"}},
+                                  baud, 2), 0, 0);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Parity"),
+                                  {{"optParityO", "Odd", "O"}, {"optParityN", "None", "N"}, {"optParityE", "Even", "E"}},
+                                  parity), 0, 1);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Data Bits"),
+                                  {{"optData7", "7", "7"}, {"optData8", "8", "8"}}, dataBits), 0, 2);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Stop Bits"),
+                                  {{"optStop1", "1", "1"}, {"optStop2", "2", "2"}}, stopBits), 0, 3);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Com Port"),
+                                  {{"optComm_0", "1", "1"}, {"optComm_1", "2", "2"}, {"optComm_2", "3", "3"},
+                                   {"optComm_3", "4", "4"}, {"optComm_4", "5", "5"}, {"optComm_5", "6", "6"},
+                                   {"optComm_6", "7", "7"}, {"optComm_7", "8", "8"}, {"optComm_8", "9", "9"},
+                                   {"optComm_9", "10", "10"}},
+                                  comm, 5), 1, 0, 1, 2);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Connection Power"),
+                                  {{"optPowerRTS", "RTS", "R"}, {"optPowerDTR", "DTR", "D"}, {"optPowerNone", "None", "N"}},
+                                  power), 1, 2);
+    serial->addWidget(optionGroup(serialBox, QStringLiteral("Handshaking"),
+                                  {{"Option1", "None", "1"}, {"Option2", "Xon Xoff", "2"}, {"Option3", "RTS", "3"},
+                                   {"Option4", "RTS OnOff", "4"}},
+                                  handshaking), 1, 3);
+    chkConvToHex = new QCheckBox(QStringLiteral("Convert to Hex"), serialBox);
+    chkConvToHex->setObjectName(QStringLiteral("chkConvToHex"));
+    chkConvToHex->setAccessibleName(chkConvToHex->text());
+    serial->addWidget(chkConvToHex, 2, 0);
+    auto* hexLabel = new QLabel(QStringLiteral("Command-mode character (hex):"), serialBox);
+    txtHex = edit("txtHex", QStringLiteral("Command-mode character"), serialBox);
+    txtHex->setMaximumWidth(50);
+    hexLabel->setBuddy(txtHex);
+    serial->addWidget(hexLabel, 2, 1, 1, 2, Qt::AlignRight);
+    serial->addWidget(txtHex, 2, 3);
+    top->addWidget(serialBox, 1);
+    outer->addLayout(top);
+
+    auto* options = new QHBoxLayout;
+    chkDX = new QCheckBox(QStringLiteral("List DX Only (also controls main form)"), this);
+    chkDX->setObjectName(QStringLiteral("chkDX"));
+    chkDX->setAccessibleName(chkDX->text());
+    options->addWidget(chkDX);
+    auto* display = new QGroupBox(QStringLiteral("Main Form Display"), this);
+    auto* displayRow = new QHBoxLayout(display);
+    optList = new QRadioButton(QStringLiteral("List"), display);
+    optList->setObjectName(QStringLiteral("OptList"));
+    optList->setAccessibleName(QStringLiteral("Main Form Display List"));
+    optBand = new QRadioButton(QStringLiteral("Band Map"), display);
+    optBand->setObjectName(QStringLiteral("OptBand"));
+    optBand->setAccessibleName(QStringLiteral("Main Form Display Band Map"));
+    displayRow->addWidget(optList);
+    displayRow->addWidget(optBand);
+    options->addWidget(display);
+    options->addStretch(1);
+    label4 = new QLabel(QStringLiteral("Listening"), this);
+    label4->setObjectName(QStringLiteral("Label4"));
+    label4->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); font-weight: bold"));
+    label4->hide();
+    options->addWidget(label4);
+    outer->addLayout(options);
+
+    txtUnProcessed = new QPlainTextEdit(this);
+    txtUnProcessed->setObjectName(QStringLiteral("txtUnProcessed"));
+    txtUnProcessed->setAccessibleName(QStringLiteral("Cluster traffic"));
+    txtUnProcessed->setReadOnly(true);
+    txtUnProcessed->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    txtUnProcessed->setFont(mono);
+    txtUnProcessed->setMinimumSize(620, 240);
+    outer->addWidget(txtUnProcessed, 1);
+
+    lblSend = new QLabel(QStringLiteral("Type text to send and press enter:"), this);
+    lblSend->setObjectName(QStringLiteral("lblSend"));
+    txtSent = edit("txtSent", QStringLiteral("Text to send"), this);
+    lblSend->setBuddy(txtSent);
+    txtSent->installEventFilter(this);
+    outer->addWidget(lblSend);
+    outer->addWidget(txtSent);
+
+    auto* buttons = new QHBoxLayout;
+    command1 = button("Command1", QStringLiteral("Open Port"), this);
+    command2 = button("Command2", QStringLiteral("Close Port"), this);
+    command3 = button("Command3", QStringLiteral("&Spot Last"), this);
+    cmdDone = button("cmdDone", QStringLiteral("&Done"), this);
+    for (QPushButton* b : {command1, command2, command3})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdDone);
+    outer->addLayout(buttons);
+
+    connect(command1, &QPushButton::clicked, this, &SpotWindow::Command1_Click);
+    connect(command2, &QPushButton::clicked, this, &SpotWindow::Command2_Click);
+    connect(command3, &QPushButton::clicked, this, &SpotWindow::Command3_Click);
+    connect(cmdDone, &QPushButton::clicked, this, &SpotWindow::cmdDone_Click);
+    connect(list1, &QListWidget::currentRowChanged, this, &SpotWindow::List1_Click);
+    connect(optList, &QRadioButton::toggled, this, [this] {
+        if (!loading && displayChanged)
+            displayChanged(optList->isChecked());
+    });
+    setTabOrder(list1, txtTelnetHost);
+    setTabOrder(txtTelnetHost, txtTelnetPort);
+    setTabOrder(txtTelnetPort, txtLoginCall);
+}
+
+void SpotWindow::LoadSpotSettings()
+{
+    readSpotSettings(path, stored);
+    selectOption(baud, stored.baud);
+    selectOption(parity, stored.parity);
+    selectOption(dataBits, stored.dataBits);
+    selectOption(stopBits, stored.stopBits);
+    selectOption(comm, QString::number(stored.comPort));
+    // anything but R or D is no connection power
+    selectOption(power, stored.power == QLatin1String("R") || stored.power == QLatin1String("D")
+                            ? stored.power : QStringLiteral("N"));
+    selectOption(handshaking, QString::number(stored.handshaking));
+    chkConvToHex->setChecked(stored.convertToHex != 0);
+    chkDX->setChecked(stored.dxOnly != 0);
+    (stored.showList ? optList : optBand)->setChecked(true);
+    txtHex->setText(stored.commandChar);
+    txtTelnetPort->setText(stored.telnetPort);
+    txtTelnetHost->setText(stored.telnetHost);
+    txtLoginCall->setText(stored.loginCall);
+    const QList<QListWidgetItem*> match = list1->findItems(stored.source, Qt::MatchExactly);
+    list1->setCurrentItem(match.isEmpty() ? list1->item(0) : match.first());
+    List1_Click();
+}
+
+void SpotWindow::collect()
+{
+    stored.baud = checkedValue(baud);
+    stored.parity = checkedValue(parity);
+    stored.dataBits = checkedValue(dataBits);
+    stored.stopBits = checkedValue(stopBits);
+    stored.comPort = checkedValue(comm).toInt();
+    stored.power = checkedValue(power);
+    stored.handshaking = checkedValue(handshaking).toInt();
+    stored.convertToHex = chkConvToHex->isChecked() ? 1 : 0;
+    stored.dxOnly = chkDX->isChecked() ? 1 : 0;
+    stored.showList = optList->isChecked();
+    stored.commandChar = txtHex->text();
+    stored.telnetPort = txtTelnetPort->text();
+    stored.telnetHost = txtTelnetHost->text().trimmed();
+    stored.loginCall = txtLoginCall->text().trimmed().toUpper();
+    if (list1->currentItem())
+        stored.source = list1->currentItem()->text();
+}
+
+void SpotWindow::SaveSpotSettings()
+{
+    collect();
+    QString error;
+    if (!saveSpotSettings(path, stored, &error))
+        appendTraffic(QStringLiteral("** Unable to save %1: %2 **").arg(SpotSettings::fileName(), error) + CrLf);
+}
+
+void SpotWindow::List1_Click()
+{
+    const QString source = list1->currentItem() ? list1->currentItem()->text() : SourceNone;
+    serialBox->setEnabled(source == SourceTnc);
+    telnetBox->setEnabled(source == SourceTelnet);
+    lblHelp->setText(helpFor(source));
+    if (source == SourceTnc) {
+        if (!loading)
+            txtHex->setText(QStringLiteral("03"));
+        lblSend->setText(QStringLiteral("Send text  (Ctrl C or Esc for TNC Command mode):"));
+    } else if (source == SourceAgw) {
+        lblSend->setText(QStringLiteral("Send text (use : to send cmds such as :C DORVY or :D)"));
+    } else if (source == SourceTelnet) {
+        lblSend->setText(QStringLiteral("Type text to send and press enter:"));
+    }
+}
+
+bool SpotWindow::listening() const
+{
+    return !label4->isHidden();
+}
+
+QString SpotWindow::paneText() const
+{
+    return txtUnProcessed->toPlainText();
+}
+
+void SpotWindow::appendTraffic(const QString& text)
+{
+    // The pane is plain text: the document keeps paragraphs, so CR LF
+    // becomes one line break.
+    QString t = text;
+    t.replace(CrLf, QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QTextCursor c(txtUnProcessed->document());
+    c.movePosition(QTextCursor::End);
+    c.insertText(t);
+    TrimTrafficWindow();
+}
+
+void SpotWindow::TrimTrafficWindow()
+{
+    if (txtUnProcessed->document()->characterCount() > PaneLimit)
+        txtUnProcessed->setPlainText(txtUnProcessed->toPlainText().right(PaneKept));
+    if (txtUnProcessed->document()->characterCount() >= 3) {
+        txtUnProcessed->moveCursor(QTextCursor::End);
+        txtUnProcessed->verticalScrollBar()->setValue(txtUnProcessed->verticalScrollBar()->maximum());
+    }
+}
+
+void SpotWindow::Command1_Click()
+{
+    collect();
+    txtUnProcessed->setPlainText(QStringLiteral("** Attempting to Open Port **\n\n"));
+    if (stored.source == SourceNone)
+        return;
+    label4->show();
+    if (isVisible())
+        txtSent->setFocus();
+    if (stored.source == SourceTelnet) {
+        ConnectTelnet();
+        return;
+    }
+    // The serial TNC and the AGW Packet Engine are not part of this build.
+    appendTraffic(QStringLiteral("** %1 is not available in this version; choose Telnet **").arg(stored.source)
+                  + CrLf);
+    label4->hide();
+}
+
+void SpotWindow::ConnectTelnet()
+{
+    link->close();
+    bool ok = false;
+    const uint port = stored.telnetPort.trimmed().toUInt(&ok);
+    const QString host = stored.telnetHost;
+    txtUnProcessed->setPlainText(QStringLiteral("Attempting connection to: %1:%2\n\n").arg(host, stored.telnetPort.trimmed()));
+    timer1->start();
+    link->open(host, ok && port <= 65535 ? quint16(port) : 0,
+               stored.loginFor(ownCall ? ownCall() : QString()));
+}
+
+void SpotWindow::Command2_Click()
+{
+    if (!listening())
+        return;
+    label4->hide();
+    appendTraffic(CrLf + CrLf + QStringLiteral("** Port Closed **"));
+    link->close();
+    timer1->stop();
+}
+
+void SpotWindow::Command3_Click()
+{
+    const QString call = lastLoggedCall ? lastLoggedCall() : QString();
+    txtSent->setText(QStringLiteral("DX Frequency in kHz ") + call);
+    txtSent->setFocus();
+    txtSent->setSelection(3, 16);
+}
+
+void SpotWindow::sendTyped()
+{
+    if (!listening())
+        Command1_Click();
+    const QString text = txtSent->text();
+    if (stored.source == SourceTelnet) {
+        if (link->isConnected()) {
+            link->sendLine(text);
+            appendTraffic(text + CrLf);
+        } else {
+            appendTraffic(CrLf + CrLf
+                          + QStringLiteral("**  Connection not yet established.  Please wait a moment and try again."));
+        }
+    }
+    txtSent->clear();
+}
+
+void SpotWindow::lineArrived(const QString& line)
+{
+    const bool spot = isSpotLine(line);
+    if (!spot && !chkDX->isChecked()) {
+        appendTraffic(line + CrLf);
+        return;
+    }
+    if (!spot)
+        return;
+    appendTraffic(line + CrLf);
+    ticker.reset();
+    if (const std::optional<SpotFields> f = parseSpotLine(line); f && AddSpot)
+        AddSpot(f->frequency, f->call, line);
+}
+
+void SpotWindow::Timer1_Timer()
+{
+    if (ticker.tick() && redrawBandMap)
+        redrawBandMap();
+}
+
+void SpotWindow::cmdDone_Click()
+{
+    SaveSpotSettings();
+    hide();
+}
+
+void SpotWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing by the title bar hides too: the connection lives on.
+    event->ignore();
+    hide();
+}
+
+bool SpotWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtSent && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            sendTyped();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            if (stored.source == SourceAgw)
+                txtSent->insert(QStringLiteral(":"));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace zelq
