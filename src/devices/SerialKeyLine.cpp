@@ -1,5 +1,7 @@
 #include "devices/SerialKeyLine.h"
 
+#include <sys/ioctl.h>
+
 namespace zelq {
 
 SerialKeyLine::SerialKeyLine(std::unique_ptr<SerialLine> line, KeyPin pin)
@@ -43,9 +45,26 @@ void SerialKeyLine::close()
     line->close();
 }
 
+int SerialKeyLine::pinBit() const
+{
+    return pin == KeyPin::Rts ? TIOCM_RTS : TIOCM_DTR;
+}
+
 bool SerialKeyLine::setKey(bool down)
 {
-    return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
+    const int fd = line->nativeHandle();
+    if (fd < 0)
+        return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
+    const int bit = pinBit();
+    return ::ioctl(fd, down ? TIOCMBIS : TIOCMBIC, &bit) == 0;
+}
+
+KeyUpCall SerialKeyLine::keyUpCall() const
+{
+    const int fd = line->nativeHandle();
+    if (fd < 0)
+        return {};
+    return KeyUpCall {fd, TIOCMBIC, pinBit(), false};
 }
 
 } // namespace zelq

@@ -13,6 +13,7 @@
 #include "ui/Labels.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindowKeys.h"
+#include "ui/LogWindowCw.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
 #include "ui/ArchiveCommand.h"
@@ -137,6 +138,8 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     timer2->start();
     Timer2_Timer();
     connectMenu();
+
+    cw = new LogWindowCw(app, *this);
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));
@@ -513,6 +516,12 @@ void LogWindow::Timer2_Timer()
 
 void LogWindow::closeEvent(QCloseEvent* event)
 {
+    // While the keyer sends the close is refused; the rest of the text is
+    // dropped, so the next close goes through.
+    if (cw && !cw->allowClose()) {
+        event->ignore();
+        return;
+    }
     logOffAtExit();
     if (app.prefsLoaded)
         app.SavePref();

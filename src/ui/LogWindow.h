@@ -21,6 +21,7 @@ class ContactEntry;
 class EntryPanel;
 class KeyDispatch;
 class LogWindowKeys;
+class LogWindowCw;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -67,6 +68,8 @@ public:
     const LogWindowMenu& menu() const { return menus; }
     ContactListView& contactListView() { return *contactList; }
     ContactEditCommands& contactEditCommands() { return *editCommands; }
+    // The CW keyer, its setup window and message list.
+    LogWindowCw& cwKeyer() { return *cw; }
 
 signals:
     void exitRequested(int code);
@@ -117,6 +120,7 @@ private:
     QTimer* timer3 = nullptr; // the poll of the shared log
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
+    LogWindowCw* cw = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
 };
 
