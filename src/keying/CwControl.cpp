@@ -31,6 +31,7 @@ CwControl::CwControl(DeviceRegistry& r, QString folder, OperatorDialogs& d, Beep
 {
     repeatTimer.setObjectName(QStringLiteral("tmrRepeat"));
     repeatTimer.setSingleShot(true);
+    repeatTimer.setTimerType(Qt::PreciseTimer); // the pause is the operator's, not 5 % less
     connect(&repeatTimer, &QTimer::timeout, this, [this] { FKeyCW(KeyF1); });
     userTiming = CwUserTiming::load();
     keyer.setTiming(userTiming.timing, userTiming.loopCount);

@@ -153,7 +153,8 @@ void CwKeyer::run()
             if (quitting)
                 break;
             if (pending.isEmpty()) {
-                if (active) {
+                // Also when the text was taken back before its first sign.
+                if (active || sending.load()) {
                     active = false;
                     sending.store(false);
                     lock.unlock();
