@@ -264,7 +264,6 @@ private slots:
         QVERIFY(back.display);
 
         // A short file: what was read, defaults after it.
-        h.writeFile(QStringLiteral("ZELQ/cw.txt"), "\"A\"\r\n\"B\"\r\n");
         h.writeFile(QStringLiteral("short/cw.txt"), "\"A\"\r\n\"B\"\r\n");
         const CwSettings shortFile = CwSettings::load(h.path() + QStringLiteral("/short"));
         QCOMPARE(shortFile.messages[1], QStringLiteral("B"));
