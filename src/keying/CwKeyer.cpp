@@ -258,7 +258,8 @@ void CwKeyer::runWatchdog()
     blockEndSignals();
     qint64 longestUnit = 0;
     while (!stopping.load()) {
-        sleepUntil(monotonicNs() + WatchdogTickNs);
+        // Idle, it looks in less often: a key is only down while sending.
+        sleepUntil(monotonicNs() + (sending.load() ? WatchdogTickNs : 10 * WatchdogTickNs));
         const qint64 since = downSinceNs.load();
         if (since == 0) {
             longestUnit = 0;
