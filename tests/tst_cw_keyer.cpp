@@ -461,6 +461,8 @@ private slots:
         // A loop calibrated far too slow holds the key for a second per
         // unit: the watchdog lifts it after 3 units + 50 ms.
         auto c = keyer(QStringLiteral("20"));
+        QString status;
+        c->showStatus = [&](const QString& text, StatusColour) { status = text; };
         QSignalSpy lifted(c.get(), &CwControl::watchdogLifted);
         c->setTiming({CwTiming::Loop, CwKeyer::calibrateLoop() * 1000.0 / 60.0});
         c->LoopThroughCWBuffer(QStringLiteral("E"));
@@ -471,6 +473,7 @@ private slots:
         const qint64 held = changes[1].monotonicNs - changes[0].monotonicNs;
         QVERIFY2(held >= 230 * Ms && held < 500 * Ms, qPrintable(QString::number(held / Ms)));
         QTRY_COMPARE(lifted.size(), 1);
+        QCOMPARE(status, KeyHeldTooLongText);
         c->setTiming({CwTiming::Timer, 0});
         QTRY_VERIFY_WITH_TIMEOUT(!c->CWSending(), 10000);
     }

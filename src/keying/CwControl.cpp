@@ -46,6 +46,14 @@ CwControl::CwControl(DeviceRegistry& r, QString folder, OperatorDialogs& d, Beep
     connect(&keyer, &CwKeyer::bufferEmpty, this, &CwControl::onBufferEmpty);
     connect(&keyer, &CwKeyer::realtimeRefused, this, &CwControl::realtimeRefused);
     connect(&keyer, &CwKeyer::watchdogLifted, this, &CwControl::watchdogLifted);
+    connect(&keyer, &CwKeyer::watchdogLifted, this, [this] {
+        if (showStatus)
+            showStatus(KeyHeldTooLongText, statusColour());
+    });
+    connect(&keyer, &CwKeyer::keyFailed, this, [this] {
+        if (showStatus)
+            showStatus(KeyLineFailedText, statusColour());
+    });
     liftKeysOnEndSignals();
 }
 
@@ -71,7 +79,9 @@ void CwControl::applySettings(const CwSettings& s)
     keyer.setWpm(speedOf(cw.speed));
     keyer.setWordSpace(cw.wordSpaceUnits());
     repeatTimer.setInterval(cw.repeatMs());
-    if (reopen || !lineOpen())
+    // A port that failed is tried again when it is changed or a message
+    // is sent, not at every change of another setting.
+    if (reopen)
         CWSetup();
 }
 

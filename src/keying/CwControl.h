@@ -128,6 +128,9 @@ inline const QString InvalidCwPortText = QStringLiteral(
     "The port you have selected for CW keying is invalid.  Please select another or enter 0 for none.");
 inline const QString KeyboardCwOnText =
     QStringLiteral("Keyboard CW mode is ON!  Press F12 to exit keyboard CW mode.");
+inline const QString KeyHeldTooLongText = QStringLiteral("The CW key was held down too long and was lifted.");
+inline const QString KeyLineFailedText =
+    QStringLiteral("The CW key line did not respond: check the keying port (CW Setup).");
 inline const QString KeyboardCwAfterSendText =
     QStringLiteral("Keyboard CW Mode is on.  Press F12 to exit.");
 
