@@ -46,10 +46,10 @@ private slots:
     void functionKeysEscAndKeyboardCwOnTheLogWindow()
     {
         TempHome home;
+        RecordingKeyLine line; // outlives the window that keys it
         Run run(home);
         START(run);
         loadCwFile(home, run, "2", "60");
-        RecordingKeyLine line;
         CwControl& cw = run.window->cwKeyer().control();
         cw.setLineOverride(&line);
         QCOMPARE(cw.settings().messages[8], QStringLiteral("VVV DE "));
@@ -108,10 +108,10 @@ private slots:
     void setupWindowAndMessageList()
     {
         TempHome home;
+        RecordingKeyLine line; // outlives the window that keys it
         Run run(home);
         START(run);
         loadCwFile(home, run, "0", "13");
-        RecordingKeyLine line;
         CwControl& cw = run.window->cwKeyer().control();
         cw.setLineOverride(&line);
 

@@ -182,6 +182,8 @@ void CwControl::LoopThroughCWBuffer(const QString& text)
             repeatTimer.start();
         return;
     }
+    if (cw.method == KeyingMethod::None)
+        return;
     if (usesSerial(cw.method) && !lineOpen() && cw.portNumber() > 0)
         CWSetup();
     keyer.send(text);
