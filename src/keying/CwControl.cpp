@@ -130,6 +130,14 @@ void CwControl::CWSetup()
             return lineFailed(reason);
         serialKey = std::move(key);
         activeLine = serialKey.get();
+        // A port that fails is closed by its line: its descriptor is no
+        // longer ours to lift at a signal.
+        connect(&serialKey->serial(), &SerialLine::failed, this, [this](const QString& reason) {
+            unregisterKeyUp(releaseSlot);
+            releaseSlot = -1;
+            if (showStatus)
+                showStatus(KeyLineFailedText + QLatin1Char(' ') + reason, statusColour());
+        });
     } else if (cw.method == KeyingMethod::Printer) {
         auto key = std::make_unique<ParallelKeyLine>(registry);
         QString reason;
