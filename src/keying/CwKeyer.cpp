@@ -3,7 +3,6 @@
 #include "devices/KeyLine.h"
 #include "keying/Morse.h"
 
-#include <QMutexLocker>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -72,12 +71,16 @@ CwKeyer::CwKeyer(QObject* parent) : QObject(parent)
 CwKeyer::~CwKeyer()
 {
     {
-        QMutexLocker lock(&mutex);
+        PiLocker lock(mutex);
         quitting = true;
         pending.clear();
         wake.wakeAll();
     }
     stopping.store(true);
+    {
+        PiLocker lock(newsMutex);
+        newsArrived.wakeAll();
+    }
     keyer.join();
     watchdog.join();
     setLine(false);
@@ -85,7 +88,7 @@ CwKeyer::~CwKeyer()
 
 void CwKeyer::setKeyLine(KeyLine* l)
 {
-    QMutexLocker lock(&lineMutex);
+    PiLocker lock(lineMutex);
     if (line && line != l && downSinceNs.load() != 0)
         line->setKey(false);
     downSinceNs.store(0);
@@ -102,7 +105,7 @@ void CwKeyer::send(const QString& text)
 {
     if (text.isEmpty())
         return;
-    QMutexLocker lock(&mutex);
+    PiLocker lock(mutex);
     pending += text;
     sending.store(true);
     wake.wakeAll();
@@ -110,13 +113,13 @@ void CwKeyer::send(const QString& text)
 
 void CwKeyer::clearBuffer()
 {
-    QMutexLocker lock(&mutex);
+    PiLocker lock(mutex);
     pending.clear();
 }
 
 bool CwKeyer::removeLast()
 {
-    QMutexLocker lock(&mutex);
+    PiLocker lock(mutex);
     if (pending.isEmpty())
         return false;
     pending.chop(1);
@@ -125,7 +128,7 @@ bool CwKeyer::removeLast()
 
 QString CwKeyer::buffer() const
 {
-    QMutexLocker lock(&mutex);
+    PiLocker lock(mutex);
     return pending;
 }
 
@@ -149,7 +152,7 @@ void CwKeyer::run()
         QChar c;
         QString rest;
         {
-            QMutexLocker lock(&mutex);
+            PiLocker lock(mutex);
             if (quitting)
                 break;
             if (pending.isEmpty()) {
@@ -158,10 +161,10 @@ void CwKeyer::run()
                     active = false;
                     sending.store(false);
                     lock.unlock();
-                    emit bufferEmpty();
+                    tell({News::Empty, {}, {}});
                     continue;
                 }
-                wake.wait(&mutex);
+                wake.wait(mutex);
                 continue;
             }
             c = pending.front();
@@ -179,16 +182,15 @@ void CwKeyer::run()
                 const bool granted = pthread_setschedparam(pthread_self(), wanted ? SCHED_FIFO : SCHED_OTHER, &p) == 0;
                 realtimeGranted.store(wanted && granted);
                 if (wanted && !granted && !realtimeTold.exchange(true))
-                    emit realtimeRefused();
+                    tell({News::Refused, {}, {}});
             }
             next = monotonicNs();
         }
-        if (c == QLatin1Char('!')) {
-            emit contactMarkReached();
-        } else {
+        if (c == QLatin1Char('!'))
+            tell({News::Mark, {}, {}});
+        else
             keyCharacter(keyedElements(c, wordSpaceNow.load()), next);
-        }
-        emit characterSent(c, rest);
+        tell({News::Sent, c, rest});
     }
     setLine(false);
 }
@@ -237,7 +239,7 @@ void CwKeyer::setLine(bool down)
 {
     bool ok = true;
     {
-        QMutexLocker lock(&lineMutex);
+        PiLocker lock(lineMutex);
         if (!line)
             return;
         ok = line->setKey(down);
@@ -248,18 +250,51 @@ void CwKeyer::setLine(bool down)
     }
     // Told once per failure, not at every unit.
     if (!ok && !lineFailed.exchange(true))
-        emit keyFailed();
+        tell({News::Failed, {}, {}});
     else if (ok)
         lineFailed.store(false);
 }
 
+void CwKeyer::tell(News n)
+{
+    {
+        PiLocker lock(newsMutex);
+        news.push_back(std::move(n));
+    }
+    newsArrived.wakeAll();
+}
+
+void CwKeyer::passNewsOn()
+{
+    std::vector<News> taken;
+    {
+        PiLocker lock(newsMutex);
+        taken.swap(news);
+    }
+    for (const News& n : taken) {
+        switch (n.kind) {
+        case News::Sent: emit characterSent(n.c, n.rest); break;
+        case News::Mark: emit contactMarkReached(); break;
+        case News::Empty: emit bufferEmpty(); break;
+        case News::Refused: emit realtimeRefused(); break;
+        case News::Failed: emit keyFailed(); break;
+        }
+    }
+}
+
+// The ordinary thread: the keyer's news passed on to the window, and the
+// watchdog, which looks in every 5 ms while sending.
 void CwKeyer::runWatchdog()
 {
     blockEndSignals();
     qint64 longestUnit = 0;
     while (!stopping.load()) {
-        // Idle, it looks in less often: a key is only down while sending.
-        sleepUntil(monotonicNs() + (sending.load() ? WatchdogTickNs : 10 * WatchdogTickNs));
+        {
+            PiLocker lock(newsMutex);
+            if (news.empty() && !stopping.load())
+                newsArrived.waitUntil(newsMutex, monotonicNs() + (sending.load() ? WatchdogTickNs : 10 * WatchdogTickNs));
+        }
+        passNewsOn();
         const qint64 since = downSinceNs.load();
         if (since == 0) {
             longestUnit = 0;
@@ -272,7 +307,7 @@ void CwKeyer::runWatchdog()
             continue;
         bool lifted = false;
         {
-            QMutexLocker lock(&lineMutex);
+            PiLocker lock(lineMutex);
             if (line && downSinceNs.load() == since) {
                 line->setKey(false);
                 downSinceNs.store(0);
@@ -282,6 +317,6 @@ void CwKeyer::runWatchdog()
         if (lifted)
             emit watchdogLifted();
     }
+    passNewsOn();
 }
-
 } // namespace zelq

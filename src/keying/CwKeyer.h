@@ -6,17 +6,20 @@
 // happened through queued signals.
 //
 // The thread asks for SCHED_FIFO; when that is refused it keys anyway and
-// says so once (realtimeRefused). A watchdog thread lifts a key-down that
-// lasts longer than 3 units + 50 ms, whatever stalled the keyer.
+// says so once (realtimeRefused). It shares only priority-inheriting locks
+// with other threads and never posts to the window itself: a second,
+// ordinary thread passes its news on as signals, and is also the watchdog
+// that lifts a key-down lasting longer than 3 units + 50 ms, whatever
+// stalled the keyer.
 
 #include "keying/CwSettings.h"
+#include "keying/PiMutex.h"
 
-#include <QMutex>
 #include <QObject>
 #include <QString>
-#include <QWaitCondition>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace zelq {
 
@@ -74,20 +77,33 @@ signals:
     void keyFailed();
 
 private:
+    struct News {
+        enum Kind { Sent, Mark, Empty, Refused, Failed } kind;
+        QChar c;
+        QString rest;
+    };
+
     void run();
     void runWatchdog();
     // Keys one character from the deadline `next` on; false when stopped.
     void keyCharacter(const QString& elements, qint64& next);
     void setLine(bool down);
     void waitUntil(qint64 deadlineNs, qint64 unitNs);
+    // From the keying thread: queued for the ordinary thread to signal.
+    void tell(News news);
+    void passNewsOn();
 
-    mutable QMutex mutex;
-    QWaitCondition wake;
+    mutable PiMutex mutex;
+    PiCondition wake;
     QString pending;
     bool quitting = false;
 
-    QMutex lineMutex; // held while the line is set
+    PiMutex lineMutex; // held while the line is set
     KeyLine* line = nullptr;
+
+    PiMutex newsMutex;
+    PiCondition newsArrived;
+    std::vector<News> news;
 
     std::atomic<double> wpmNow {13};
     std::atomic<int> wordSpaceNow {0};
