@@ -3,7 +3,10 @@
 // thread idle, with it busy, and with two CPU-burning processes, each with
 // and without SCHED_FIFO (target: p99 under 1 ms with SCHED_FIFO under
 // load); the same on a pty's DTR line through the real serial code (the
-// ioctl shim's stamps); the time from a function key to the first
+// ioctl shim's stamps). Each unit is measured against its deadline on the
+// message's grid and by its own length: a keyer held off starts its
+// deadlines again from where it woke, so one late unit moves the grid of
+// the rest. Then the time from a function key to the first
 // key-down, from Esc to the key staying up, and from a "!" to the contact
 // stored by the log window. cwdaemon (Debian), keying DTR of the same kind
 // of shimmed pty, gives a reference figure when it is installed.
@@ -99,6 +102,16 @@ void spin(int ms)
     volatile double x = 0;
     while (t.elapsed() < ms)
         x = x + 1;
+}
+
+// Errors (ms) of every unit's length (a unit held off starts late and
+// ends a unit later, as the keyer starts its deadlines again from there).
+std::vector<double> lengthErrors(const QList<KeyChange>& changes, qint64 unitNs)
+{
+    std::vector<double> errors;
+    for (qsizetype i = 1; i < changes.size(); ++i)
+        errors.push_back(double(std::llabs(changes[i].monotonicNs - changes[i - 1].monotonicNs - unitNs)) / Ms);
+    return errors;
 }
 
 // Errors (ms) of every unit from its deadline; the first change sets the time.
@@ -222,7 +235,9 @@ int main(int argc, char** argv)
     s.messages[0] = Text;
     keyer.applySettings(s);
 
+    std::vector<double> lengths;
     auto run = [&](int wpm, Load load, bool fifo) {
+        lengths.clear();
         keyer.engine().setRealtime(fifo);
         CwSettings now = keyer.settings();
         now.speed = QString::number(wpm);
@@ -239,6 +254,8 @@ int main(int argc, char** argv)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             const std::vector<double> e = unitErrors(line.changes(), qint64(unitMs(wpm) * Ms));
             errors.insert(errors.end(), e.begin(), e.end());
+            const std::vector<double> l = lengthErrors(line.changes(), qint64(unitMs(wpm) * Ms));
+            lengths.insert(lengths.end(), l.begin(), l.end());
         }
         return errors;
     };
@@ -255,6 +272,7 @@ int main(int argc, char** argv)
                 figures(table, QStringLiteral("%1 WPM %2 %3").arg(wpm).arg(QLatin1String(loadName),
                                                                         fifo ? QStringLiteral("FIFO") : QStringLiteral("normal")),
                         e, fifo && load != Load::Idle ? "< 1" : "");
+                table.row("  unit length error p99", percentile(lengths, 0.99), "ms", "");
             }
         }
     }

@@ -207,11 +207,11 @@ void CwKeyer::keyCharacter(const QString& elements, qint64& next)
             next = now;
         setLine(e == QLatin1Char('1'));
         next += unit;
-        waitUntil(next, unit);
+        waitUntil(next);
     }
 }
 
-void CwKeyer::waitUntil(qint64 deadlineNs, qint64 unitNs)
+void CwKeyer::waitUntil(qint64 deadlineNs)
 {
     switch (CwTiming(timingNow.load())) {
     case CwTiming::Sleep:
@@ -228,7 +228,6 @@ void CwKeyer::waitUntil(qint64 deadlineNs, qint64 unitNs)
     case CwTiming::Timer:
         break;
     }
-    (void)unitNs;
     if (deadlineNs - monotonicNs() > SpinNs)
         sleepUntil(deadlineNs - SpinNs);
     while (monotonicNs() < deadlineNs) {

@@ -85,10 +85,11 @@ private:
 
     void run();
     void runWatchdog();
-    // Keys one character from the deadline `next` on; false when stopped.
+    // Keys one character from the deadline `next` on, moving it past the
+    // character's last unit.
     void keyCharacter(const QString& elements, qint64& next);
     void setLine(bool down);
-    void waitUntil(qint64 deadlineNs, qint64 unitNs);
+    void waitUntil(qint64 deadlineNs);
     // From the keying thread: queued for the ordinary thread to signal.
     void tell(News news);
     void passNewsOn();
