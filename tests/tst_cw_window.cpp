@@ -134,6 +134,20 @@ private slots:
         QCOMPARE(text3->text(), QStringLiteral("TU $ EE")); // upper case, no double quote
         frmCW.findChild<QRadioButton*>(QStringLiteral("Option1"))->setChecked(true);
 
+        // Speed and spacing steps, and their bounds.
+        auto* text11 = frmCW.findChild<QLineEdit*>(QStringLiteral("Text11"));
+        frmCW.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+        QCOMPARE(text11->text(), QStringLiteral("14"));
+        QCOMPARE(cw.engine().wpm(), 14.0);
+        auto* txtSpace = frmCW.findChild<QLineEdit*>(QStringLiteral("txtSpace"));
+        txtSpace->clear();
+        QTest::keyClicks(txtSpace, QStringLiteral("-9"));
+        QCOMPARE(txtSpace->text(), QStringLiteral("-8"));
+        frmCW.findChild<QPushButton*>(QStringLiteral("Command5"))->click(); // Less
+        QCOMPARE(txtSpace->text(), QStringLiteral("-8"));
+        frmCW.findChild<QPushButton*>(QStringLiteral("Command6"))->click(); // More
+        QCOMPARE(cw.settings().wordSpaceUnits(), -7);
+
         // Test with RTS and no port: asks for the port, sends nothing.
         run.dialogs.asked.clear();
         frmCW.findChild<QPushButton*>(QStringLiteral("Command4"))->click();
@@ -149,6 +163,7 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = saved.readAll().split('\n');
         QCOMPARE(lines[2], QByteArray("\"TU $ EE\"\r"));
+        QCOMPARE(lines[13], QByteArray("\"-7\"\r"));
         QCOMPARE(lines[14], QByteArray("1\r"));
 
         // The message list sends a message when its row is clicked, and
@@ -164,7 +179,7 @@ private slots:
         run.edit("txtCall")->setText(QStringLiteral("K1ABC"));
         QTest::mouseClick(row3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!cw.CWSending(), 20000);
-        QCOMPARE(keyedStates(line.changes()), elementsOfText(QStringLiteral("TU K1ABC EE"), 0));
+        QCOMPARE(keyedStates(line.changes()), elementsOfText(QStringLiteral("TU K1ABC EE"), -7));
         line.clear();
         QTest::keyClick(&strings, Qt::Key_F3);
         QVERIFY(cw.CWSending());
