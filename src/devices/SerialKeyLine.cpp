@@ -1,5 +1,6 @@
 #include "devices/SerialKeyLine.h"
 
+#include <cerrno>
 #include <sys/ioctl.h>
 
 namespace zelq {
@@ -56,7 +57,10 @@ bool SerialKeyLine::setKey(bool down)
     if (fd < 0)
         return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
     const int bit = pinBit();
-    return ::ioctl(fd, down ? TIOCMBIS : TIOCMBIC, &bit) == 0;
+    if (::ioctl(fd, down ? TIOCMBIS : TIOCMBIC, &bit) == 0)
+        return true;
+    // A pty has no modem lines: refused, but the port is as usable as before.
+    return errno == ENOTTY || errno == EINVAL;
 }
 
 KeyUpCall SerialKeyLine::keyUpCall() const
