@@ -17,6 +17,7 @@
 #include "devices/SerialKeyLine.h"
 #include "keying/CwControl.h"
 #include "keying/CwMessages.h"
+#include "keying/KeyRelease.h"
 #include "keying/Morse.h"
 #include "log/KeyDispatch.h"
 
@@ -546,7 +547,19 @@ private slots:
             bytes += QString::number(e.value);
         }
         QCOMPARE(bytes, QStringLiteral("33323222"));
-        c->setLineOverride(nullptr);
+
+        // What an end signal does: the byte 2, written from the handler's path.
+        printer.keyDown();
+        IoctlShim::clear();
+        liftRegisteredKeys();
+        QList<ShimEvent> lifted = IoctlShim::eventsOf(dev);
+        QCOMPARE(lifted.size(), 1);
+        QCOMPARE(lifted[0].value, 2);
+        c->setLineOverride(nullptr); // no longer registered
+        printer.keyDown();
+        IoctlShim::clear();
+        liftRegisteredKeys();
+        QVERIFY(IoctlShim::eventsOf(dev).isEmpty());
     }
 
     void endSignalLeavesTheKeyUp()
