@@ -37,26 +37,32 @@ namespace {
 
 constexpr qint64 Ms = 1000000;
 
-// The worst distance of a unit from its deadline (start + i units); -1
-// when a unit was keyed in the wrong state or is missing. The recording
-// holds one change per unit, as the keyer sets the line at every unit.
-// Without real-time scheduling the keyer may be held off and starts its
-// deadlines again from where it woke (so no element is keyed short): then
-// each unit is measured from the one before.
-qint64 worstError(const QList<KeyChange>& changes, qsizetype from, const QString& elements, qint64 unitNs,
-                  bool realtime = true)
+// What is wrong with the timing of `elements` as keyed, or nothing. The
+// recording holds one change per unit, as the keyer sets the line at every
+// unit; each must be in its state, at its deadline (start + i units) within
+// `tolerance`, and most of them within 2 ms. Without real-time scheduling
+// the keyer may be held off and starts its deadlines again from where it
+// woke (so no element is keyed short): then each unit is measured from the
+// one before.
+QString timingFault(const QList<KeyChange>& changes, qsizetype from, const QString& elements, qint64 unitNs,
+                    bool realtime, qint64 tolerance)
 {
     if (changes.size() < from + elements.size())
-        return -1;
+        return QStringLiteral("%1 units keyed, %2 expected").arg(changes.size() - from).arg(elements.size());
     const qint64 t0 = changes[from].monotonicNs;
-    qint64 worst = 0;
+    std::vector<qint64> errors;
     for (qsizetype i = 0; i < elements.size(); ++i) {
         if (changes[from + i].down != (elements[i] == QLatin1Char('1')))
-            return -1;
+            return QStringLiteral("unit %1 keyed in the wrong state").arg(i);
         const qint64 deadline = realtime || i == 0 ? t0 + i * unitNs : changes[from + i - 1].monotonicNs + unitNs;
-        worst = std::max(worst, std::llabs(changes[from + i].monotonicNs - deadline));
+        errors.push_back(std::llabs(changes[from + i].monotonicNs - deadline));
     }
-    return worst;
+    std::sort(errors.begin(), errors.end());
+    if (errors.back() > tolerance)
+        return QStringLiteral("a unit %1 us off its deadline").arg(errors.back() / 1000);
+    if (errors[errors.size() / 2] > 2 * Ms)
+        return QStringLiteral("half the units over %1 us off").arg(errors[errors.size() / 2] / 1000);
+    return {};
 }
 
 QString keyedStates(const QList<KeyChange>& changes)
@@ -125,10 +131,10 @@ class TestCwKeyer : public QObject {
     }
 
     // Deadlines are kept to this when the keyer runs real-time (as root in
-    // CI); without it the system may hold the thread off longer.
+    // CI); without it a busy system may hold the thread off for a time slice.
     qint64 tolerance(const CwControl& c) const
     {
-        return const_cast<CwControl&>(c).engine().realtime() ? 3 * Ms : 30 * Ms;
+        return const_cast<CwControl&>(c).engine().realtime() ? 3 * Ms : 60 * Ms;
     }
 
 private slots:
@@ -293,8 +299,8 @@ private slots:
         const QString expected = QStringLiteral("1000") + QStringLiteral("00000000") + QStringLiteral("1000");
         const QList<KeyChange> changes = line.changes();
         QCOMPARE(keyedStates(changes), expected);
-        const qint64 worst = worstError(changes, 0, expected, 60 * Ms, c->engine().realtime());
-        QVERIFY2(worst >= 0 && worst <= tolerance(*c), qPrintable(QString::number(worst)));
+        const QString fault = timingFault(changes, 0, expected, 60 * Ms, c->engine().realtime(), tolerance(*c));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
         // 60 ms down, then 180 + 480 ms up before the second E.
         QVERIFY(std::llabs(changes[1].monotonicNs - changes[0].monotonicNs - 60 * Ms) <= tolerance(*c));
         QVERIFY(std::llabs(changes[12].monotonicNs - changes[1].monotonicNs - 660 * Ms) <= tolerance(*c));
@@ -314,8 +320,8 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(logged, 1); // ...and is acted on once it is free
         QCOMPARE(sent.size(), 13); // the mark among them
-        const qint64 worst = worstError(line.changes(), 0, expected, 20 * Ms, c->engine().realtime());
-        QVERIFY2(worst >= 0 && worst <= tolerance(*c), qPrintable(QString::number(worst)));
+        const QString fault = timingFault(line.changes(), 0, expected, 20 * Ms, c->engine().realtime(), tolerance(*c));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
     void contactMarkWithoutACallLogsNothing()
@@ -514,8 +520,9 @@ private slots:
             QVERIFY((e.value & TIOCM_RTS) == 0); // only DTR keys
             asKeyed.append({(e.value & TIOCM_DTR) != 0, e.monotonicNs});
         }
-        const qint64 worst = worstError(asKeyed, 0, elementsOfText(QStringLiteral("PARIS"), 0), 20 * Ms, c.engine().realtime());
-        QVERIFY2(worst >= 0 && worst <= tolerance(c), qPrintable(QString::number(worst)));
+        const QString fault = timingFault(asKeyed, 0, elementsOfText(QStringLiteral("PARIS"), 0), 20 * Ms,
+                                          c.engine().realtime(), tolerance(c));
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
 
         // Another part holding the port: the keyer's message, the port closed.
         CwControl second(registry, home.installDir(), dialogs, beeper);
