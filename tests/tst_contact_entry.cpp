@@ -100,8 +100,12 @@ private slots:
         QCOMPARE(run.status(), TimeOnPrompt);
         QCOMPARE(run.beeper.count - beeps, 4);
         // Ctrl+A, Ctrl+X, Ctrl+V would select, cut and paste in a plain field.
-        for (Qt::Key k : {Qt::Key_C, Qt::Key_A, Qt::Key_X, Qt::Key_V, Qt::Key_S, Qt::Key_W})
+        for (Qt::Key k : {Qt::Key_C, Qt::Key_A, Qt::Key_X, Qt::Key_V, Qt::Key_S, Qt::Key_W}) {
             run.ctrl(k);
+            // Ctrl+C, Ctrl+S and Ctrl+W open the CW windows: back to the log window.
+            run.window->focusCall();
+            QTRY_COMPARE(run.focused(), QStringLiteral("txtCall"));
+        }
         TYPE(run, QStringLiteral("/p"));
         QCOMPARE(run.text("txtCall"), QStringLiteral("W1AW/P"));
 

@@ -5,6 +5,16 @@
 
 namespace zelq {
 
+// The single system call that lifts a key: an ioctl on the descriptor the
+// line holds, with an int argument (TIOCMBIC) or a byte one (PPWCONTROL).
+// A signal handler can make it; fd -1 when the line has no such call.
+struct KeyUpCall {
+    int fd = -1;
+    unsigned long request = 0;
+    int value = 0;
+    bool byteArgument = false;
+};
+
 class KeyLine {
 public:
     virtual ~KeyLine() = default;
@@ -13,6 +23,8 @@ public:
     virtual bool setKey(bool down) = 0;
     bool keyDown() { return setKey(true); }
     bool keyUp() { return setKey(false); }
+    // How to lift the key from a signal handler, while the line is open.
+    virtual KeyUpCall keyUpCall() const { return {}; }
 };
 
 } // namespace zelq

@@ -113,6 +113,13 @@ void ParallelKeyLine::close()
     claim.release();
 }
 
+KeyUpCall ParallelKeyLine::keyUpCall() const
+{
+    if (!claimed)
+        return {};
+    return KeyUpCall {fd, PPWCONTROL, ControlUp, true};
+}
+
 bool ParallelKeyLine::setKey(bool down)
 {
     if (!claimed)

@@ -44,6 +44,7 @@ public:
     QString device() const { return path; }
 
     bool setKey(bool down) override;
+    KeyUpCall keyUpCall() const override;
 
 private:
     DeviceRegistry& registry;

@@ -209,6 +209,11 @@ bool QtSerialLine::setDtr(bool on)
     return isOpen() && port.setDataTerminalReady(on);
 }
 
+int QtSerialLine::nativeHandle() const
+{
+    return port.isOpen() ? int(port.handle()) : -1;
+}
+
 bool QtSerialLine::lowerDtrAndRts()
 {
     return isOpen() && clearDtrAndRts(int(port.handle()));

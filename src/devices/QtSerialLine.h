@@ -33,6 +33,7 @@ public:
     bool setRts(bool on) override;
     bool setDtr(bool on) override;
     bool lowerDtrAndRts() override;
+    int nativeHandle() const override;
 
     // Speeds within this share of the request count as the request (a
     // UART's divisor rounds: 56000 on a 16550 runs at 57600).

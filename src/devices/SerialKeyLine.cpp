@@ -1,5 +1,8 @@
 #include "devices/SerialKeyLine.h"
 
+#include <cerrno>
+#include <sys/ioctl.h>
+
 namespace zelq {
 
 SerialKeyLine::SerialKeyLine(std::unique_ptr<SerialLine> line, KeyPin pin)
@@ -43,9 +46,29 @@ void SerialKeyLine::close()
     line->close();
 }
 
+int SerialKeyLine::pinBit() const
+{
+    return pin == KeyPin::Rts ? TIOCM_RTS : TIOCM_DTR;
+}
+
 bool SerialKeyLine::setKey(bool down)
 {
-    return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
+    const int fd = line->nativeHandle();
+    if (fd < 0)
+        return pin == KeyPin::Rts ? line->setRts(down) : line->setDtr(down);
+    const int bit = pinBit();
+    if (::ioctl(fd, down ? TIOCMBIS : TIOCMBIC, &bit) == 0)
+        return true;
+    // A pty has no modem lines: refused, but the port is as usable as before.
+    return errno == ENOTTY || errno == EINVAL;
+}
+
+KeyUpCall SerialKeyLine::keyUpCall() const
+{
+    const int fd = line->nativeHandle();
+    if (fd < 0)
+        return {};
+    return KeyUpCall {fd, TIOCMBIC, pinBit(), false};
 }
 
 } // namespace zelq

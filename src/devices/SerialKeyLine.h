@@ -25,10 +25,16 @@ public:
     bool isOpen() const { return line->isOpen(); }
     SerialLine& serial() { return *line; }
 
+    // The line is set with one ioctl on the port's descriptor when it has
+    // one: safe from the keying thread while the port object stays with
+    // the window's thread.
     bool setKey(bool down) override;
+    KeyUpCall keyUpCall() const override;
 
 private:
     bool finishOpen(const SerialOpenRequest& request, QString* reason);
+
+    int pinBit() const;
 
     std::unique_ptr<SerialLine> line;
     KeyPin pin;

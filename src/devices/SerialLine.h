@@ -56,6 +56,9 @@ public:
     virtual bool setDtr(bool on) = 0;
     // Both lines down in one step.
     virtual bool lowerDtrAndRts() = 0;
+    // The open port's descriptor, for line changes made off the port's
+    // thread (the keying thread, a signal handler); -1 when there is none.
+    virtual int nativeHandle() const { return -1; }
 
 signals:
     void readyRead();

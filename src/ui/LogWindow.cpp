@@ -13,6 +13,7 @@
 #include "ui/Labels.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindowKeys.h"
+#include "ui/LogWindowCw.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
 #include "ui/ArchiveCommand.h"
@@ -144,6 +145,8 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     Timer2_Timer();
     connectMenu();
     connectSpots();
+
+    cw = new LogWindowCw(app, *this);
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));
@@ -532,6 +535,12 @@ void LogWindow::Timer2_Timer()
 
 void LogWindow::closeEvent(QCloseEvent* event)
 {
+    // While the keyer sends the close is refused; the rest of the text is
+    // dropped, so the next close goes through.
+    if (cw && !cw->allowClose()) {
+        event->ignore();
+        return;
+    }
     if (rig)
         rig->unloadRig();
     spotsPart->unload();

@@ -21,6 +21,7 @@ class ContactEntry;
 class EntryPanel;
 class KeyDispatch;
 class LogWindowKeys;
+class LogWindowCw;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -86,6 +87,8 @@ public:
     // The spot store, spot list, band maps and the spotting window.
     LogWindowSpots& spots() { return *spotsPart; }
     ContactEditCommands& contactEditCommands() { return *editCommands; }
+    // The CW keyer, its setup window and message list.
+    LogWindowCw& cwKeyer() { return *cw; }
 
 signals:
     void exitRequested(int code);
@@ -136,6 +139,7 @@ private:
     QTimer* timer3 = nullptr; // the poll of the shared log
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
+    LogWindowCw* cw = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;
     SpotPanel* spotPanel = nullptr;

@@ -1,0 +1,77 @@
+#include "ui/LogWindowCw.h"
+
+#include "keying/CwControl.h"
+#include "log/ContactEntry.h"
+#include "log/KeyDispatch.h"
+#include "ui/AppContext.h"
+#include "ui/CwSetupWindow.h"
+#include "ui/CwStringsWindow.h"
+#include "ui/EntryPanel.h"
+#include "ui/LogWindow.h"
+
+#include <QAction>
+
+namespace zelq {
+
+LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
+{
+    cw = new CwControl(app.devices, app.folders.install, app.dialogs, app.beeper, this);
+    cw->callText = [this] { return window.entryPanel().text(EntryField::Call); };
+    cw->mode = [&app] { return app.prefs.mode; };
+    cw->showStatus = [this](const QString& text, StatusColour colour) {
+        window.entryPanel().setStatus(text, colour);
+    };
+    // "!" reached: the contact is logged on this thread while the keyer
+    // goes on with the text after it.
+    cw->logContact = [this] { window.contactEntry().Mains(); };
+
+    frmCW = new CwSetupWindow(*cw, app.dialogs, app.beeper, &window);
+    strings = new CwStringsWindow(*cw, window.keyDispatch(), &window);
+    cw->setupVisible = [this] { return frmCW->isVisible(); };
+    cw->showSetup = [this] { showSetup(); };
+    connect(frmCW, &CwSetupWindow::done, this, [this] {
+        if (cw->settings().method != KeyingMethod::None) {
+            strings->refresh();
+            strings->showMinimized();
+        }
+        window.focusCall();
+    });
+
+    KeyDispatch& keys = window.keyDispatch();
+    keys.setCtrlShortcut(Qt::Key_C, [this] { showSetup(); });
+    keys.setCtrlShortcut(Qt::Key_S, [this] { showSetup(); });
+    keys.setCtrlShortcut(Qt::Key_W, [this] { showStrings(); });
+    keys.addKeyDownStep([this](const KeyStroke& k) { return cw->keyDownStep(k); });
+    keys.addCharacterStep([this](const KeyStroke& k) { return cw->characterStep(k); });
+    window.menu().mnuCWSetup->setEnabled(true);
+    connect(window.menu().mnuCWSetup, &QAction::triggered, this, &LogWindowCw::showSetup);
+
+    cw->LoadCWSettings();
+    frmCW->showSettings(cw->settings());
+    strings->refresh();
+}
+
+LogWindowCw::~LogWindowCw() = default;
+
+bool LogWindowCw::allowClose()
+{
+    return cw->closeRequested();
+}
+
+void LogWindowCw::showSetup()
+{
+    frmCW->showSettings(cw->settings());
+    frmCW->showNormal();
+    frmCW->raise();
+    frmCW->activateWindow();
+}
+
+void LogWindowCw::showStrings()
+{
+    strings->refresh();
+    strings->showNormal();
+    strings->raise();
+    strings->activateWindow();
+}
+
+} // namespace zelq

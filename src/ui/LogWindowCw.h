@@ -1,0 +1,39 @@
+#pragma once
+// The CW keyer on the log window: the keyer logic, its setup window and
+// the message list, wired to the window's keyboard, status line, call
+// field and logging. The log window owns one and asks it before closing.
+
+#include <QObject>
+
+namespace zelq {
+
+class AppContext;
+class CwControl;
+class CwSetupWindow;
+class CwStringsWindow;
+class LogWindow;
+
+class LogWindowCw : public QObject {
+    Q_OBJECT
+public:
+    LogWindowCw(AppContext& app, LogWindow& window);
+    ~LogWindowCw() override;
+
+    CwControl& control() { return *cw; }
+    CwSetupWindow& setupWindow() { return *frmCW; }
+    CwStringsWindow& stringsWindow() { return *strings; }
+
+    // The window asks to close: false (refused) while the keyer sends.
+    bool allowClose();
+
+    void showSetup();
+    void showStrings();
+
+private:
+    LogWindow& window;
+    CwControl* cw = nullptr;
+    CwSetupWindow* frmCW = nullptr;
+    CwStringsWindow* strings = nullptr;
+};
+
+} // namespace zelq
