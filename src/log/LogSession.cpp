@@ -89,9 +89,16 @@ bool LogSession::connectLog(const QString& logPath, const QString& installFolder
 bool LogSession::mnuOpen2()
 {
     // The first load may take its time: no one types yet.
-    auto rows = logStore.selectAllOrdered(startingUp ? startupLoadBoundMs : LogStore::ReadBoundMs);
+    LogMark loaded;
+    auto rows = logStore.selectAllOrderedMarked(loaded, startingUp ? startupLoadBoundMs
+                                                                   : LogStore::ReadBoundMs);
     if (!rows)
         return false;
+    mark = loaded;
+    knownVersion = loaded.dataVersion;
+    ownRowids.clear();
+    noticedRows.clear();
+    fullNeeded = false;
     MultiplierRecords rebuilt;
     for (const Contact& c : *rows)
         rebuilt.addContact(c);
@@ -160,6 +167,8 @@ bool LogSession::insertContact(const Contact& c)
 {
     if (!logStore.insert(c))
         return false;
+    if (logStore.lastInsertedRowid() > 0)
+        ownRowids.push_back(logStore.lastInsertedRowid());
     adoptContact(c);
     return true;
 }

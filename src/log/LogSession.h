@@ -8,6 +8,7 @@
 #include "log/LogStore.h"
 #include "log/MultiplierRecords.h"
 
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -53,6 +54,25 @@ public:
     // count cannot be read.
     std::optional<bool> logChangedElsewhere();
 
+    // What a look at the log found since this position last read it.
+    enum class Change { None, Added, Other, Unreadable };
+    // One look for other positions' changes; a change found makes a reload
+    // pending. An SQLite log tells of any commit by another connection (its
+    // data version), and whether only rows were added (rowids beyond the
+    // highest loaded, its edit counter unchanged). A log server's row count
+    // is compared; its notices (takeNotices) tell the rest.
+    Change lookForChanges();
+    // Brings the cache up to what the log holds: when only rows were added
+    // and nothing is in doubt, just those rows, put where a load would put
+    // them; otherwise, or when that fails, the full reload. Then every
+    // display is refreshed. The result is the same as a full reload's.
+    bool catchUp();
+    // Change notices of a log server (see LogChangeListener): this
+    // position's own are ignored, added rows are kept for catchUp(), any
+    // other change (or an empty list: notices were lost) needs a full
+    // reload. Makes a reload pending when something is to be done.
+    void takeNotices(const QStringList& payloads);
+
     LogStore& store() { return logStore; }
     const ContactCache& cache() const { return contacts; }
     const MultiplierRecords& multipliers() const { return records; }
@@ -83,6 +103,15 @@ private:
     bool pending = false;
     bool startingUp = false;
     bool warnedNetworkFileSystem = false;
+    // What the last load saw, and what is known to have happened since.
+    LogMark mark;
+    qint64 knownVersion = -1;
+    std::vector<qint64> ownRowids;     // SQLite: this position's rows since the load
+    std::vector<Contact> noticedRows;  // log server: added elsewhere, not yet in the cache
+    bool fullNeeded = false;
+    // Adds rows of other positions to the cache and the records.
+    void addToCache(const std::vector<Contact>& added);
+    bool catchUpSQLite();
     std::vector<std::function<void()>> reloadSteps;
 };
 

@@ -25,6 +25,7 @@ class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
 class LogChangeListener;
+class LogFileWatcher;
 class RefreshPoll;
 class RatePanel;
 class ScorePanel;
@@ -117,6 +118,7 @@ private:
     QTimer* timer3 = nullptr; // the poll of the shared log
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
+    LogFileWatcher* fileWatcher = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
 };
 
