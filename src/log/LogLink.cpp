@@ -409,7 +409,6 @@ QStringList postgresChangeTracking()
                 "RETURN NULL; END IF; END IF; "
                 "PERFORM pg_notify('tbllog_changed', head || 'C ' || txid_current()::text); "
                 "RETURN NULL; END $$"),
-            QStringLiteral("DROP TRIGGER IF EXISTS tbllog_changed ON tbllog"),
             QStringLiteral("CREATE TRIGGER tbllog_changed AFTER UPDATE OR DELETE OR TRUNCATE ON tbllog "
                            "FOR EACH STATEMENT EXECUTE FUNCTION tbllog_notify()"),
             QStringLiteral("CREATE TRIGGER tbllog_added AFTER INSERT ON tbllog "
@@ -432,7 +431,10 @@ void installChangeTracking(Link& l, QSqlDatabase& db)
     if (!db.transaction())
         return;
     bool ok = true;
-    for (const QString& sql : isSQLite(l) ? sqliteChangeTracking() : postgresChangeTracking())
+    QStringList statements = isSQLite(l) ? sqliteChangeTracking() : postgresChangeTracking();
+    if (!isSQLite(l)) // a log made before sends bare notices on every change
+        statements.prepend(QStringLiteral("DROP TRIGGER IF EXISTS tbllog_changed ON tbllog"));
+    for (const QString& sql : statements)
         if (!run(db, sql, nullptr)) {
             ok = false;
             break;

@@ -94,6 +94,7 @@ bool LogSession::mnuOpen2()
                                                                    : LogStore::ReadBoundMs);
     if (!rows)
         return false;
+    ++loads;
     mark = loaded;
     knownVersion = loaded.dataVersion;
     ownRowids.clear();

@@ -72,6 +72,8 @@ public:
     // other change (or an empty list: notices were lost) needs a full
     // reload. Makes a reload pending when something is to be done.
     void takeNotices(const QStringList& payloads);
+    // Full loads of the whole table so far (for the benchmarks and tests).
+    int loadCount() const { return loads; }
 
     LogStore& store() { return logStore; }
     const ContactCache& cache() const { return contacts; }
@@ -109,6 +111,7 @@ private:
     std::vector<qint64> ownRowids;     // SQLite: this position's rows since the load
     std::vector<Contact> noticedRows;  // log server: added elsewhere, not yet in the cache
     bool fullNeeded = false;
+    int loads = 0;
     // Adds rows of other positions to the cache and the records.
     void addToCache(const std::vector<Contact>& added);
     bool catchUpSQLite();
