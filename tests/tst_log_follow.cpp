@@ -1,9 +1,11 @@
 // Following the other positions' changes: after any mix of inserts, edits
 // and deletes at two positions, what a third (and each of the two) holds
 // after catching up is what a full load gives; rows only added come
-// without a full load; a position's own contacts cost it nothing.
+// without a full load; a position's own contacts cost it nothing. And the
+// in-memory log's indexes give what a plain walk over it gives.
 #include "FakeDialogs.h"
 #include "PgTestServer.h"
+#include "log/DuplicateCheck.h"
 #include "log/LogChangeListener.h"
 #include "log/LogSession.h"
 #include "log/LogStore.h"
@@ -215,6 +217,60 @@ private slots:
         QCOMPARE(a.session.loadCount(), 1);
         QCOMPARE(b.session.loadCount(), 1); // B only added them
         QCOMPARE(a.session.cache().all(), b.session.cache().all());
+    }
+
+    // The partial-duplicate line through the prefix index is the line of a
+    // walk over every row of the band, before and after rows are added at
+    // the end and in the middle.
+    void partialLineIsThatOfAWalkOverTheBand()
+    {
+        const auto walk = [](const ContactCache& cache, const QString& typed, const QString& band) {
+            QString list;
+            for (int r = 1; r <= cache.count(); ++r) {
+                const Contact& c = cache.row(r);
+                if (c.uband.compare(band, Qt::CaseInsensitive) == 0
+                    && c.calls.startsWith(typed, Qt::CaseInsensitive))
+                    list.prepend(c.calls + u' ');
+                if (list.size() > 100)
+                    break;
+            }
+            return list;
+        };
+        QRandomGenerator rng(7);
+        const QString alphabet = u"KkWw1/2Aa"_s;
+        const auto randomCall = [&](int length) {
+            QString call;
+            for (int i = 0; i < length; ++i)
+                call += alphabet.at(int(rng.bounded(alphabet.size())));
+            return call;
+        };
+        const QStringList bands{u"20"_s, u"40"_s, u"10"_s};
+        const auto randomRow = [&](int minute) {
+            return Contact{randomCall(1 + int(rng.bounded(6))), u"AL"_s, u"CT"_s, u"NA"_s,
+                           u"2026/02/14"_s, u"10:%1:00"_s.arg(minute % 60, 2, 10, QChar(u'0')),
+                           bands[int(rng.bounded(3))], u"DAVE"_s, u"1"_s};
+        };
+        std::vector<Contact> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.push_back(randomRow(i * 60 / 3000));
+        ContactCache cache;
+        cache.assign(rows);
+        const auto compareAll = [&](const char* when) {
+            for (int i = 0; i < 400; ++i) {
+                const QString typed = randomCall(1 + int(rng.bounded(4)));
+                for (const QString& band : {u"20"_s, u"40"_s, u"10"_s})
+                    QVERIFY2(partialDupeList(cache, typed, band) == walk(cache, typed, band),
+                             qPrintable(u"%1: %2 on %3"_s.arg(QLatin1String(when), typed, band)));
+            }
+        };
+        compareAll("loaded");
+        for (int i = 0; i < 200; ++i)
+            cache.append(randomRow(59));
+        compareAll("appended");
+        for (int i = 0; i < 50; ++i)
+            cache.insertInTimeOrder(randomRow(int(rng.bounded(60))));
+        QVERIFY(cache.inTimeOrder());
+        compareAll("inserted among them");
     }
 
     void snapshotTellsWhatALoadHad()

@@ -20,9 +20,58 @@ bool earlierInLog(const Contact& a, const Contact& b)
     return a.fldtime.compare(b.fldtime, Qt::CaseInsensitive) < 0;
 }
 
+namespace {
+
+quint32 foldedKey(const QString& call, int chars)
+{
+    quint32 key = 0;
+    for (int i = 0; i < chars; ++i)
+        key = (key << 16) | (i < call.size() ? call.at(i).toCaseFolded().unicode() : 0);
+    return key;
+}
+
+const std::vector<int> noRows;
+
+} // namespace
+
 void ContactCache::indexRow(int rowNumber)
 {
-    byBand[size_t(bandIndex(row(rowNumber).uband))].push_back(rowNumber);
+    const size_t band = size_t(bandIndex(row(rowNumber).uband));
+    byBand[band].push_back(rowNumber);
+    if (byPrefix[band].built)
+        indexPrefix(byPrefix[band], rowNumber);
+}
+
+void ContactCache::indexPrefix(PrefixIndex& index, int rowNumber) const
+{
+    const QString& call = row(rowNumber).calls;
+    if (call.isEmpty())
+        return;
+    index.one[foldedKey(call, 1)].push_back(rowNumber);
+    if (call.size() >= 2)
+        index.two[foldedKey(call, 2)].push_back(rowNumber);
+}
+
+void ContactCache::dropPrefixIndex()
+{
+    for (auto& p : byPrefix)
+        p = PrefixIndex();
+}
+
+const std::vector<int>& ContactCache::rowsOnBandBeginningWith(int band, const QString& prefix) const
+{
+    const size_t b = size_t(band >= 0 && band <= BandCount ? band : 0);
+    if (prefix.isEmpty())
+        return byBand[b];
+    PrefixIndex& index = byPrefix[b];
+    if (!index.built) {
+        index.built = true;
+        for (int r : byBand[b])
+            indexPrefix(index, r);
+    }
+    const auto& map = prefix.size() >= 2 ? index.two : index.one;
+    const auto it = map.constFind(foldedKey(prefix, prefix.size() >= 2 ? 2 : 1));
+    return it == map.constEnd() ? noRows : *it;
 }
 
 void ContactCache::append(Contact c)
@@ -42,6 +91,7 @@ int ContactCache::insertInTimeOrder(Contact c)
     }
     const int rowNumber = int(at - rows.begin()) + 1;
     rows.insert(at, std::move(c));
+    dropPrefixIndex();
     for (auto& b : byBand)
         b.clear();
     for (int i = 1; i <= count(); ++i)
@@ -55,6 +105,7 @@ void ContactCache::clear()
     rows.clear();
     for (auto& b : byBand)
         b.clear();
+    dropPrefixIndex();
     timeOrdered = true;
     rev = nextRevision();
 }

@@ -8,6 +8,7 @@
 #include "log/Bands.h"
 #include "log/Contact.h"
 
+#include <QHash>
 #include <QtGlobal>
 #include <array>
 #include <vector>
@@ -37,12 +38,27 @@ public:
     // Row numbers (ascending) of the rows on band index 1..7; index 0 holds
     // rows whose band is none of the seven.
     const std::vector<int>& rowsOnBand(int band) const;
+    // Row numbers (ascending) of the rows on band index 0..7 whose call
+    // begins with the first one or two characters of `prefix` (without
+    // regard to case): the only rows that can begin with all of it. The
+    // index behind it is made on first use and kept up on append.
+    const std::vector<int>& rowsOnBandBeginningWith(int band, const QString& prefix) const;
 
 private:
     void indexRow(int rowNumber);
 
     std::vector<Contact> rows;
     std::array<std::vector<int>, BandCount + 1> byBand;
+    // Per band: rows by the first character of the call, and by the first
+    // two (case-folded, as one key each).
+    struct PrefixIndex {
+        bool built = false;
+        QHash<quint32, std::vector<int>> one;
+        QHash<quint32, std::vector<int>> two;
+    };
+    mutable std::array<PrefixIndex, BandCount + 1> byPrefix;
+    void indexPrefix(PrefixIndex& index, int rowNumber) const;
+    void dropPrefixIndex();
     bool timeOrdered = true;
     quint64 rev = nextRevision();
     static quint64 nextRevision();
