@@ -72,6 +72,11 @@ public:
     // other change (or an empty list: notices were lost) needs a full
     // reload. Makes a reload pending when something is to be done.
     void takeNotices(const QStringList& payloads);
+    // lookForChanges() and, when only rows were added and `mayApply` says
+    // so once they are read, catchUp(), with the reads done in the
+    // background: the window never waits for the log (another position's
+    // commit, a busy disk). A full reload, when one is needed, still waits.
+    void followInBackground(std::function<bool()> mayApply);
     // Full loads of the whole table so far (for the benchmarks and tests).
     int loadCount() const { return loads; }
 
@@ -115,6 +120,11 @@ private:
     // Adds rows of other positions to the cache and the records.
     void addToCache(const std::vector<Contact>& added);
     bool catchUpSQLite();
+    Change noteMark(const LogMark& now);
+    bool applyAdded(const LogStore::AddedRows& added);
+    bool looking = false;   // a background look is under way
+    bool lookAgain = false; // another was asked for meanwhile
+    bool fetching = false;  // a background read of added rows is under way
     std::vector<std::function<void()>> reloadSteps;
 };
 

@@ -65,11 +65,16 @@ LogSession::Change LogSession::lookForChanges()
     const auto now = logStore.currentMark(knownVersion);
     if (!now)
         return Change::Unreadable;
-    if (now->count < 0) // no other connection has committed
+    return noteMark(*now);
+}
+
+LogSession::Change LogSession::noteMark(const LogMark& now)
+{
+    if (now.count < 0) // no other connection has committed
         return Change::None;
-    knownVersion = now->dataVersion;
-    knownRows = now->count;
-    if (mark.edits < 0 || now->edits != mark.edits) {
+    knownVersion = now.dataVersion;
+    knownRows = now.count;
+    if (mark.edits < 0 || now.edits != mark.edits) {
         pending = true;
         fullNeeded = true;
         return Change::Other;
@@ -77,7 +82,7 @@ LogSession::Change LogSession::lookForChanges()
     qint64 highest = mark.maxRowid;
     for (qint64 id : ownRowids)
         highest = std::max(highest, id);
-    if (now->count == contacts.count() && now->maxRowid <= highest)
+    if (now.count == contacts.count() && now.maxRowid <= highest)
         return Change::None;
     pending = true;
     return Change::Added;
@@ -131,23 +136,82 @@ void LogSession::addToCache(const std::vector<Contact>& added)
 
 bool LogSession::catchUpSQLite()
 {
-    std::vector<qint64> ids;
-    LogMark now;
-    const auto rows = logStore.selectAddedAfter(mark.maxRowid, ids, now);
-    if (!rows || now.edits != mark.edits)
+    LogStore::AddedRows added;
+    const auto rows = logStore.selectAddedAfter(mark.maxRowid, added.rowids, added.mark);
+    if (!rows)
+        return false;
+    added.rows = *rows;
+    return applyAdded(added);
+}
+
+bool LogSession::applyAdded(const LogStore::AddedRows& added)
+{
+    const LogMark& now = added.mark;
+    if (now.edits != mark.edits)
         return false;
     std::vector<Contact> others;
-    for (size_t i = 0; i < rows->size(); ++i)
-        if (std::find(ownRowids.begin(), ownRowids.end(), ids[i]) == ownRowids.end())
-            others.push_back((*rows)[i]);
+    for (size_t i = 0; i < added.rows.size(); ++i)
+        if (std::find(ownRowids.begin(), ownRowids.end(), added.rowids[i]) == ownRowids.end())
+            others.push_back(added.rows[i]);
+    // This position's contacts stored after the read are in the cache, not
+    // among the rows read.
+    std::vector<qint64> later;
+    for (qint64 id : ownRowids)
+        if (id > now.maxRowid)
+            later.push_back(id);
     addToCache(others);
-    if (now.count != contacts.count())
+    if (now.count + double(later.size()) != contacts.count())
         return false; // something was missed: only a load can tell
     mark = now;
     knownVersion = now.dataVersion;
-    knownRows = now.count;
-    ownRowids.clear();
+    knownRows = now.count + double(later.size());
+    ownRowids = later;
     return true;
+}
+
+void LogSession::followInBackground(std::function<bool()> mayApply)
+{
+    if (logStore.address().isServer() || !logStore.isOpen())
+        return;
+    if (looking) {
+        lookAgain = true; // once the look under way has come back
+        return;
+    }
+    looking = true;
+    const int generation = loads;
+    logStore.currentMarkLater(knownVersion, [this, generation, mayApply](std::optional<LogMark> now) {
+        looking = false;
+        // A load since the look was asked for knows more than it tells.
+        if (now && generation == loads)
+            noteMark(*now);
+        if (pending && mayApply && mayApply()) {
+            if (fullNeeded || !contacts.inTimeOrder()) {
+                catchUp();
+            } else if (!fetching) {
+                fetching = true;
+                const int gen = loads;
+                logStore.selectAddedAfterLater(mark.maxRowid, [this, gen, mayApply](
+                                                                  std::optional<LogStore::AddedRows> added) {
+                    fetching = false;
+                    if (gen != loads || !pending)
+                        return; // a load came first
+                    if (!mayApply()) // typing began meanwhile: the rows are read again later
+                        return;
+                    if (!added || !applyAdded(*added)) {
+                        WorkList();
+                        return;
+                    }
+                    pending = false;
+                    for (const auto& step : reloadSteps)
+                        step();
+                });
+            }
+        }
+        if (lookAgain) {
+            lookAgain = false;
+            followInBackground(mayApply);
+        }
+    });
 }
 
 bool LogSession::catchUp()

@@ -48,7 +48,8 @@ QStringList postgresSchema()
 } // namespace
 
 LogStore::LogStore(const QString& connectionName)
-    : link(std::make_shared<Link>()), worker(std::make_unique<LogWorker>())
+    : link(std::make_shared<Link>()), worker(std::make_unique<LogWorker>()),
+      receiver(std::make_unique<QObject>())
 {
     link->name = connectionName + QLatin1Char('_') + QUuid::createUuid().toString(QUuid::Id128);
     link->publish = worker->handlePublisher();
@@ -59,6 +60,40 @@ LogStore::~LogStore()
     worker->onWaiting = nullptr; // the window that showed it may be gone
     close();
     worker.reset(); // ends the thread before the link it uses goes
+    receiver.reset(); // results still queued for it are dropped with it
+}
+
+void LogStore::later(const std::function<void(Link&, Result&)>& job, std::function<void(Result&)> done)
+{
+    auto l = link;
+    QObject* to = receiver.get();
+    // The worker's thread ends before the receiver goes, so it is there
+    // whenever a job finishes.
+    worker->post([l, job, to, done = std::move(done)] {
+        auto result = std::make_shared<Result>();
+        job(*l, *result);
+        QMetaObject::invokeMethod(to, [result, done] { done(*result); }, Qt::QueuedConnection);
+    });
+}
+
+void LogStore::currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done)
+{
+    later([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion); },
+          [done = std::move(done)](Result& r) {
+              done(r.ok ? std::optional<LogMark>(r.mark) : std::nullopt);
+          });
+}
+
+void LogStore::selectAddedAfterLater(qint64 after, std::function<void(std::optional<AddedRows>)> done)
+{
+    later([after](Link& l, Result& res) { readAddedAfter(l, res, after); },
+          [done = std::move(done)](Result& r) {
+              if (!r.ok) {
+                  done(std::nullopt);
+                  return;
+              }
+              done(AddedRows{std::move(r.rows), std::move(r.rowids), r.mark});
+          });
 }
 
 void LogStore::setWaitingNotice(std::function<void(bool)> notice)

@@ -21,6 +21,7 @@
 
 #include <QDeadlineTimer>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -98,6 +99,15 @@ public:
     // the mark in the same transaction.
     std::optional<std::vector<Contact>> selectAddedAfter(qint64 after, std::vector<qint64>& rowids,
                                                          LogMark& mark);
+    // The same two reads in the background: `done` is called with the
+    // result in the thread that made this store, unless the store has gone.
+    void currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done);
+    struct AddedRows {
+        std::vector<Contact> rows;
+        std::vector<qint64> rowids;
+        LogMark mark;
+    };
+    void selectAddedAfterLater(qint64 after, std::function<void(std::optional<AddedRows>)> done);
     // SQLite: rowid of the row the last successful insert stored.
     qint64 lastInsertedRowid() const { return insertedRowid; }
     // PostgreSQL: whether a notice sent by backend `pid` came from one of
@@ -136,6 +146,7 @@ public:
 
 private:
     bool onWorker(const std::function<void(Link&, Result&)>& job, int boundMs, Result& out);
+    void later(const std::function<void(Link&, Result&)>& job, std::function<void(Result&)> done);
     // True (with the error set) while reads are answered at once.
     bool quietAfterTimeout();
     std::optional<std::vector<Contact>> read(const QString& sql, int boundMs = ReadBoundMs);
@@ -150,6 +161,7 @@ private:
     QDeadlineTimer quiet;
     std::shared_ptr<Link> link;
     std::unique_ptr<LogWorker> worker;
+    std::unique_ptr<QObject> receiver; // where background results are delivered
 };
 
 // Whether a file lies on a network file system.

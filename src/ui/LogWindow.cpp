@@ -113,8 +113,10 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     // An SQLite log written by another position is looked at at once.
     fileWatcher = new LogFileWatcher(this);
     connect(fileWatcher, &LogFileWatcher::touched, this, [this] {
-        if (!editCommands->editWindow() && !listInUse && app.store.isOpen())
-            poll->CheckLogChanged(false, panel->text(EntryField::Call).isEmpty());
+        app.session.followInBackground([this] {
+            return !editCommands->editWindow() && !listInUse && app.store.isOpen()
+                && panel->text(EntryField::Call).isEmpty();
+        });
     });
     entry->onCallFocusIn = [this] {
         listInUse = false;
