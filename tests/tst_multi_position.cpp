@@ -445,17 +445,63 @@ private slots:
         QCOMPARE(b.score(), (QStringList{u"3"_s, u"3"_s, u"9"_s}));
     }
 
+    // On SQLite, B sees A's contacts, edits and deletions as soon as A has
+    // written the file, without the poll; A's own writes cost A nothing.
+    void fileWatchBringsEverythingAtOnce()
+    {
+        STATION_ON(s, u"sqlite"_s);
+        a.timer3->stop();
+        b.timer3->stop();
+        const int loadsAtB = b.context->session.loadCount();
+        CHECKED(a.log(u"w1aw bob ct"_s));
+        CHECKED(a.log(u"k1abc joe ma"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(b.listedCalls() == (Calls{u"K1ABC"_s, u"W1AW"_s}), 1000);
+        QCOMPARE(b.context->session.loadCount(), loadsAtB); // the rows alone were read
+        QCOMPARE(b.score(), (QStringList{u"2"_s, u"2"_s, u"4"_s}));
+
+        CHECKED(a.editCall(u"K1ABC"_s, u"K1ABD"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(b.listedCalls() == (Calls{u"K1ABD"_s, u"W1AW"_s}), 1000);
+        CHECKED(a.deleteByList(u"W1AW"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(b.listedCalls() == Calls{u"K1ABD"_s}, 1000);
+        QCOMPARE(b.score(), (QStringList{u"1"_s, u"1"_s, u"1"_s}));
+
+        // While B types a call, the change waits for the field to empty.
+        b.typeInCall(u"K2"_s);
+        CHECKED(a.log(u"n1xyz ann ct"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(b.pending(), 1000);
+        QCOMPARE(b.listedCalls(), Calls{u"K1ABD"_s});
+        b.eraseCall();
+        CHECKED(b.activate());
+        QCOMPARE(b.listedCalls(), (Calls{u"N1XYZ"_s, u"K1ABD"_s}));
+
+        // A's own contacts and its own reloads after its edits were all A did.
+        const int loadsAtA = a.context->session.loadCount();
+        a.reloads = 0;
+        CHECKED(a.log(u"k2xyz sam ny"_s));
+        QTest::qWait(200);
+        QCOMPARE(a.reloads, 0);
+        QCOMPARE(a.context->session.loadCount(), loadsAtA);
+    }
+
     // On the server, B hears of A's contacts at once, without the poll.
     void changeNoticeBringsOthersContactsWithinASecond()
     {
         STATION_ON(s, u"postgresql"_s);
         QTRY_VERIFY_WITH_TIMEOUT(b.listener->isListening(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(a.listener->isListening(), 5000);
+        const int loadsAtA = a.context->session.loadCount();
+        const int loadsAtB = b.context->session.loadCount();
 
         CHECKED(a.log(u"w1aw bob ct"_s));
         QTRY_VERIFY_WITH_TIMEOUT(b.listedCalls() == Calls{u"W1AW"_s}, 1000);
         QCOMPARE(b.score(), (QStringList{u"1"_s, u"1"_s, u"1"_s}));
         QVERIFY(!b.timer3->isActive());
         QCOMPARE(b.reloads, 1);
+        // B took the row from the notice; A's own notice cost A nothing.
+        QCOMPARE(b.context->session.loadCount(), loadsAtB);
+        QTest::qWait(200);
+        QCOMPARE(a.reloads, 0);
+        QCOMPARE(a.context->session.loadCount(), loadsAtA);
 
         // While B types a call the notice waits like the poll; the call
         // field's focus brings it.
