@@ -257,6 +257,17 @@ private slots:
                              u"2024/12/07"_s, u"18:06"_s, u"20"_s, u"AVA WAVE TAY"_s, u"1"_s});
         view->FillContactList(cache, u"20"_s);
         check("after a longer name");
+
+        // and one put among the earlier rows (logged elsewhere, a moment
+        // before), with every row listed
+        view->listButton()->click();
+        cache.insertInTimeOrder(Contact{u"KH6/W1ABCDEFG"_s, u"MARIA-KATHERINE-ALEXANDRA"_s, u"CT"_s,
+                                        u"NA"_s, u"2024/06/22"_s, u"17:59:59"_s, u"20"_s,
+                                        u"DAVE"_s, u"1"_s});
+        cache.insertInTimeOrder(Contact{u"W1AW"_s, u"AL"_s, u"CT"_s, u"NA"_s, u"2024/06/22"_s,
+                                        u"17:59:58"_s, u"20"_s, u"WILHELMINA-JOSEPHINE"_s, u"1"_s});
+        view->FillContactList(cache, u"20"_s);
+        check("after longer texts among earlier rows");
     }
 
     void columnClickSortsOnceAsText()

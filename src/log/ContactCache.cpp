@@ -96,8 +96,21 @@ int ContactCache::insertInTimeOrder(Contact c)
         b.clear();
     for (int i = 1; i <= count(); ++i)
         indexRow(i);
-    rev = nextRevision();
+    middleInserts.push_back(rowNumber);
     return rowNumber;
+}
+
+std::vector<int> ContactCache::middleInsertedRows(int from) const
+{
+    std::vector<int> now;
+    for (size_t i = size_t(std::max(from, 0)); i < middleInserts.size(); ++i) {
+        int r = middleInserts[i];
+        for (size_t j = i + 1; j < middleInserts.size(); ++j)
+            if (middleInserts[j] <= r)
+                ++r; // a later row put before it moved it down
+        now.push_back(r);
+    }
+    return now;
 }
 
 void ContactCache::clear()
@@ -106,6 +119,7 @@ void ContactCache::clear()
     for (auto& b : byBand)
         b.clear();
     dropPrefixIndex();
+    middleInserts.clear();
     timeOrdered = true;
     rev = nextRevision();
 }

@@ -31,9 +31,15 @@ public:
     // logged afterwards with an earlier time, in post-contest mode, is not).
     bool inTimeOrder() const { return timeOrdered; }
 
-    // Changes whenever rows were renumbered or replaced (not on append), so
-    // that a reader that keeps something per row knows to start over.
+    // Changes whenever the rows were replaced (a load, an erase), so that a
+    // reader that keeps something per row knows to start over.
     quint64 revision() const { return rev; }
+    // Rows put among earlier ones (insertInTimeOrder, not at the end) since
+    // the rows were last replaced: how many, and the current row numbers of
+    // those from the `from`th on. Rows added since a reader's last look are
+    // these and the last (count - count at that look) rows.
+    int middleInsertCount() const { return int(middleInserts.size()); }
+    std::vector<int> middleInsertedRows(int from) const;
 
     // Row numbers (ascending) of the rows on band index 1..7; index 0 holds
     // rows whose band is none of the seven.
@@ -61,6 +67,7 @@ private:
     void dropPrefixIndex();
     bool timeOrdered = true;
     quint64 rev = nextRevision();
+    std::vector<int> middleInserts; // row numbers when inserted
     static quint64 nextRevision();
 };
 

@@ -31,11 +31,13 @@ namespace {
 const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW", "Cont",
                                      "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
 
+} // namespace
+
 // Text widths for a whole list at once: the sum of the characters' own
 // advances (kept per character). Kerning only narrows a text, so the sum is
 // its width or a little more, and far cheaper than shaping every cell.
 // Texts outside Latin-1 are measured whole.
-class WidthGauge {
+class ContactListView::WidthGauge {
 public:
     explicit WidthGauge(const QFont& font) : fm(font) { latin.fill(-1); }
 
@@ -58,8 +60,6 @@ private:
     QFontMetricsF fm;
     std::array<qreal, 256> latin;
 };
-
-} // namespace
 
 ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
 {
@@ -167,8 +167,13 @@ void ContactListView::sizeColumns(bool fromScratch)
         measuredCache = source;
         measuredRevision = source ? source->revision() : 0;
         measuredRows = 0;
+        measuredInserts = 0;
     }
+    WidthGauge rowGauge(listView->font());
+    gauge = &rowGauge;
+    digitWidth = -1;
     measureRows();
+    gauge = nullptr;
     const int margin = cellMargin();
     WidthGauge width(listView->font());
     std::vector<int> want(size_t(columns), 0);
@@ -192,38 +197,49 @@ void ContactListView::sizeColumns(bool fromScratch)
 
 void ContactListView::measureRows()
 {
-    if (!source || measuredRows >= source->count())
+    if (!source)
         return;
-    WidthGauge width(listView->font());
+    const int added = source->count() - measuredRows;
+    if (added <= 0 && measuredInserts == source->middleInsertCount())
+        return;
+    // rows added at the end, and those put among earlier ones
+    for (int r = std::max(1, source->count() - added + 1); r <= source->count(); ++r)
+        measureRow(r);
+    for (int r : source->middleInsertedRows(measuredInserts))
+        measureRow(r);
+    measuredRows = source->count();
+    measuredInserts = source->middleInsertCount();
+}
+
+void ContactListView::measureRow(int r)
+{
+    WidthGauge& width = *gauge;
     const auto widen = [this](int column, int w) {
         int& m = measured[size_t(column)];
         m = std::max(m, w);
     };
+    if (digitWidth < 0) {
+        digitWidth = 0;
+        for (char d = '0'; d <= '9'; ++d)
+            digitWidth = std::max(digitWidth, width(QString(QLatin1Char(d))));
+        usualDateTimeWidth = digitWidth * 8 + width(QStringLiteral("/ :"));
+    }
     // Rec#: the most digits, each as wide as the widest digit.
-    int digit = 0;
-    for (char d = '0'; d <= '9'; ++d)
-        digit = std::max(digit, width(QString(QLatin1Char(d))));
-    widen(0, digit * int(QString::number(source->count()).size()));
+    widen(0, digitWidth * int(QString::number(source->count()).size()));
     // A date and time as stored ("yyyy/MM/dd", "hh:mm:ss") show in a fixed
     // shape; anything else is shown, and measured, as it is.
-    const int usualDateTime = digit * 8 + width(QStringLiteral("/ :"));
-    const auto usual = [](const QString& date, const QString& time) {
-        return date.size() == 10 && date.at(4) == QLatin1Char('/') && date.at(7) == QLatin1Char('/')
-            && (time.size() == 8 || time.size() == 5) && time.at(2) == QLatin1Char(':');
-    };
-    for (int r = measuredRows + 1; r <= source->count(); ++r) {
-        const Contact& c = source->row(r);
-        widen(1, width(c.calls));
-        widen(2, width(c.namerec));
-        widen(3, width(c.spc));
-        widen(4, width(c.cont));
-        widen(5, usual(c.flddate, c.fldtime) ? usualDateTime
-                                              : width(contactListDateTime(c.flddate, c.fldtime)));
-        widen(6, width(c.uband));
-        widen(7, width(c.namesent));
-        widen(8, width(c.trn));
-    }
-    measuredRows = source->count();
+    const Contact& c = source->row(r);
+    const bool usual = c.flddate.size() == 10 && c.flddate.at(4) == QLatin1Char('/')
+        && c.flddate.at(7) == QLatin1Char('/') && (c.fldtime.size() == 8 || c.fldtime.size() == 5)
+        && c.fldtime.at(2) == QLatin1Char(':');
+    widen(1, width(c.calls));
+    widen(2, width(c.namerec));
+    widen(3, width(c.spc));
+    widen(4, width(c.cont));
+    widen(5, usual ? usualDateTimeWidth : width(contactListDateTime(c.flddate, c.fldtime)));
+    widen(6, width(c.uband));
+    widen(7, width(c.namesent));
+    widen(8, width(c.trn));
 }
 
 void ContactListView::refill()

@@ -89,6 +89,7 @@ private:
     void sizeColumns(bool fromScratch);
     // Widens the measured widths by the rows of `source` not yet measured.
     void measureRows();
+    void measureRow(int row);
     int cellMargin() const;
     void updateCaptions();
 
@@ -106,6 +107,11 @@ private:
     const ContactCache* measuredCache = nullptr;
     quint64 measuredRevision = 0;
     int measuredRows = 0;
+    int measuredInserts = 0;
+    class WidthGauge;
+    WidthGauge* gauge = nullptr; // while measuring
+    int digitWidth = -1;
+    int usualDateTimeWidth = 0;
 };
 
 } // namespace zelq
