@@ -125,8 +125,8 @@ private slots:
                 if (kind < 6 || rows.empty()) {
                     // Mostly later than everything; now and then earlier,
                     // or at the very same time as another row.
-                    const int m = kind == 0 ? int(rng.bounded(minute + 1)) : (kind == 1 ? minute : ++minute);
-                    const Contact c{u"K%1X"_s.arg(++serial), u"AL"_s, kind == 2 ? u"ONT"_s : u"CT"_s,
+                    const int m = kind == 0 || kind == 2 ? int(rng.bounded(minute + 1)) : (kind == 1 ? minute : ++minute);
+                    const Contact c{u"K%1X"_s.arg(++serial), u"AL"_s, kind == 2 ? (serial % 2 ? u"Mexico"_s : u"Cuba"_s) : u"CT"_s,
                                     u"NA"_s, u"2026/02/14"_s,
                                     u"%1:%2:00"_s.arg(10 + m / 60, 2, 10, QChar(u'0')).arg(m % 60, 2, 10, QChar(u'0')),
                                     rng.bounded(2) ? u"20"_s : u"40"_s, u"DAVE"_s, &p == &a ? u"1"_s : u"2"_s};

@@ -255,9 +255,10 @@ bool hasEditCounter(QSqlDatabase& db)
         && q.next() && q.value(0).toInt() == 1;
 }
 
-// SQLite, within a read transaction: data version, count, highest rowid
-// and the edit counter.
-bool readSQLiteMark(QSqlDatabase& db, LogMark& m, QSqlError& e)
+// SQLite, within a read transaction: data version, highest rowid, the edit
+// counter, and with `withCount` the row count (a walk over an index: the
+// other positions' writes wait behind it, so only the poll asks for it).
+bool readSQLiteMark(QSqlDatabase& db, LogMark& m, QSqlError& e, bool withCount)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -267,17 +268,19 @@ bool readSQLiteMark(QSqlDatabase& db, LogMark& m, QSqlError& e)
     }
     m.dataVersion = q.value(0).toLongLong();
     q.finish();
-    const bool counted = hasEditCounter(db);
-    const QString sql = counted
-        ? QStringLiteral("select count(*), coalesce(max(rowid), 0), (select n from tbllog_edits) from tbllog")
-        : QStringLiteral("select count(*), coalesce(max(rowid), 0), -1 from tbllog");
-    if (!q.exec(sql) || !q.next()) {
+    const QString edits = hasEditCounter(db) ? QStringLiteral("(select n from tbllog_edits)")
+                                             : QStringLiteral("-1");
+    const QString count = withCount ? QStringLiteral("(select count(*) from tbllog)")
+                                    : QStringLiteral("-1");
+    if (!q.exec(QStringLiteral("select coalesce((select max(rowid) from tbllog), 0), %1, %2")
+                    .arg(edits, count))
+        || !q.next()) {
         e = q.lastError();
         return false;
     }
-    m.count = q.value(0).toDouble();
-    m.maxRowid = q.value(1).toLongLong();
-    m.edits = q.value(2).isNull() ? -1 : q.value(2).toLongLong();
+    m.maxRowid = q.value(0).toLongLong();
+    m.edits = q.value(1).isNull() ? -1 : q.value(1).toLongLong();
+    m.count = q.value(2).toDouble();
     q.finish();
     return true;
 }
@@ -319,7 +322,7 @@ void readMarked(Link& l, Result& r, const QString& sql)
     const bool sqlite = isSQLite(l);
     inReadTransaction(l, r, [&](QSqlDatabase& db, QSqlError& e) {
         if (sqlite) {
-            if (!readSQLiteMark(db, r.mark, e))
+            if (!readSQLiteMark(db, r.mark, e, false))
                 return false;
         } else {
             QSqlQuery s(db);
@@ -341,7 +344,7 @@ void readMarked(Link& l, Result& r, const QString& sql)
     });
 }
 
-void readState(Link& l, Result& r, qint64 knownVersion)
+void readState(Link& l, Result& r, qint64 knownVersion, bool withCount)
 {
     QSqlDatabase db;
     if (!ready(l, r, sqliteReadBusyMs, db))
@@ -360,13 +363,15 @@ void readState(Link& l, Result& r, qint64 knownVersion)
         r.ok = true;
         return;
     }
-    inReadTransaction(l, r, [&](QSqlDatabase& d, QSqlError& e) { return readSQLiteMark(d, r.mark, e); });
+    inReadTransaction(l, r, [&](QSqlDatabase& d, QSqlError& e) {
+        return readSQLiteMark(d, r.mark, e, withCount);
+    });
 }
 
 void readAddedAfter(Link& l, Result& r, qint64 after)
 {
     inReadTransaction(l, r, [&](QSqlDatabase& db, QSqlError& e) {
-        if (!readSQLiteMark(db, r.mark, e))
+        if (!readSQLiteMark(db, r.mark, e, false))
             return false;
         QSqlQuery q(db);
         q.setForwardOnly(true);

@@ -51,10 +51,11 @@ void countRows(Link& l, Result& r);
 void writeRows(Link& l, Result& r, const QString& sql);
 // The load (`sql`) and its mark, read in one transaction.
 void readMarked(Link& l, Result& r, const QString& sql);
-// SQLite: the mark as it is now; the counts only when the connection's
-// data version differs from `knownVersion` (another connection committed).
-void readState(Link& l, Result& r, qint64 knownVersion);
-// SQLite: the rows stored after rowid `after`, with the mark and count.
+// SQLite: the mark as it is now; the rest only when the connection's data
+// version differs from `knownVersion` (another connection committed), the
+// row count only `withCount` (-1 otherwise).
+void readState(Link& l, Result& r, qint64 knownVersion, bool withCount);
+// SQLite: the rows stored after rowid `after`, with the mark (no count).
 void readAddedAfter(Link& l, Result& r, qint64 after);
 // Sets up what tells other positions of changes, where it is missing and
 // the log can be written: SQLite's edit counter, PostgreSQL's notices that

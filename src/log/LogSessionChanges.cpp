@@ -2,6 +2,8 @@
 // up by the added rows alone, and the log server's notices.
 #include "log/LogSession.h"
 
+#include "log/SectionRules.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
@@ -70,10 +72,11 @@ LogSession::Change LogSession::lookForChanges()
 
 LogSession::Change LogSession::noteMark(const LogMark& now)
 {
-    if (now.count < 0) // no other connection has committed
+    if (now.dataVersion == knownVersion) // no other connection has committed
         return Change::None;
     knownVersion = now.dataVersion;
-    knownRows = now.count;
+    if (now.count >= 0)
+        knownRows = now.count;
     if (mark.edits < 0 || now.edits != mark.edits) {
         pending = true;
         fullNeeded = true;
@@ -82,7 +85,7 @@ LogSession::Change LogSession::noteMark(const LogMark& now)
     qint64 highest = mark.maxRowid;
     for (qint64 id : ownRowids)
         highest = std::max(highest, id);
-    if (now.count == contacts.count() && now.maxRowid <= highest)
+    if (now.maxRowid <= highest && (now.count < 0 || now.count == contacts.count()))
         return Change::None;
     pending = true;
     return Change::Added;
@@ -115,19 +118,21 @@ void LogSession::takeNotices(const QStringList& payloads)
 
 void LogSession::addToCache(const std::vector<Contact>& added)
 {
-    bool atEnd = true;
+    // Worked sections are flags; only the countries' lists keep an order
+    // (first worked first), which a country put among earlier rows may
+    // change.
+    bool countryAmongEarlier = false;
     for (const Contact& c : added) {
-        if (contacts.count() > 0 && earlierInLog(c, contacts.row(contacts.count())))
-            atEnd = false;
+        if (contacts.count() > 0 && earlierInLog(c, contacts.row(contacts.count()))
+            && isCountryMultiplier(c.spc, c.cont))
+            countryAmongEarlier = true;
         contacts.insertInTimeOrder(c);
     }
-    if (atEnd) {
+    if (!countryAmongEarlier) {
         for (const Contact& c : added)
             records.addContact(c);
         return;
     }
-    // A row among earlier ones may change the order in which countries
-    // were first worked: build the records as a load does.
     MultiplierRecords rebuilt;
     for (const Contact& c : contacts.all())
         rebuilt.addContact(c);
@@ -147,6 +152,8 @@ bool LogSession::catchUpSQLite()
 bool LogSession::applyAdded(const LogStore::AddedRows& added)
 {
     const LogMark& now = added.mark;
+    // Without an edit or a deletion the table holds the rows up to the
+    // mark's highest rowid, and those read after it.
     if (now.edits != mark.edits)
         return false;
     std::vector<Contact> others;
@@ -160,11 +167,14 @@ bool LogSession::applyAdded(const LogStore::AddedRows& added)
         if (id > now.maxRowid)
             later.push_back(id);
     addToCache(others);
-    if (now.count + double(later.size()) != contacts.count())
+    const double stored = mark.count + double(added.rows.size());
+    if (stored + double(later.size()) != contacts.count())
         return false; // something was missed: only a load can tell
-    mark = now;
+    mark.count = stored;
+    mark.maxRowid = std::max(mark.maxRowid, now.maxRowid);
+    mark.dataVersion = now.dataVersion;
     knownVersion = now.dataVersion;
-    knownRows = now.count + double(later.size());
+    knownRows = stored + double(later.size());
     ownRowids = later;
     return true;
 }

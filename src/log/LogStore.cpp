@@ -78,7 +78,7 @@ void LogStore::later(const std::function<void(Link&, Result&)>& job, std::functi
 
 void LogStore::currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done)
 {
-    later([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion); },
+    later([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion, false); },
           [done = std::move(done)](Result& r) {
               done(r.ok ? std::optional<LogMark>(r.mark) : std::nullopt);
           });
@@ -248,7 +248,7 @@ std::optional<LogMark> LogStore::currentMark(qint64 knownVersion)
     if (quietAfterTimeout())
         return std::nullopt;
     Result r;
-    if (!onWorker([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion); },
+    if (!onWorker([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion, true); },
                   ReadBoundMs, r))
         return std::nullopt;
     return r.mark;

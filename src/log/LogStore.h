@@ -96,11 +96,12 @@ public:
     // data version differs from `knownVersion`.
     std::optional<LogMark> currentMark(qint64 knownVersion);
     // SQLite: the rows stored after rowid `after` (with their rowids), and
-    // the mark in the same transaction.
+    // the mark in the same transaction (without the count).
     std::optional<std::vector<Contact>> selectAddedAfter(qint64 after, std::vector<qint64>& rowids,
                                                          LogMark& mark);
-    // The same two reads in the background: `done` is called with the
-    // result in the thread that made this store, unless the store has gone.
+    // The same two reads in the background (the mark without the count):
+    // `done` is called with the result in the thread that made this store,
+    // unless the store has gone.
     void currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done);
     struct AddedRows {
         std::vector<Contact> rows;
