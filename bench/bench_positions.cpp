@@ -14,6 +14,9 @@
 //   bench_positions [--seconds N] [--sizes 14000,100000] [--dir FOLDER]
 //                   [postgresql://user@host:port/dbname]
 //
+// With ZELQ_BENCH_WHY set, the longest events, late contacts and full
+// loads are told on stderr.
+//
 // SQLite always runs, on a file in FOLDER (default /tmp). A log server runs
 // when an address is given: an address of the maintenance database (ending
 // in /postgres) makes the bench's own database zelq_bench_positions there
@@ -308,6 +311,9 @@ int runPosition(TimedApplication& app, const QString& address, int index, int se
                     .arg(double(app.longestNs) / 1e6, 0, 'f', 2)
                     .arg(double(app.longestOthersNs) / 1e6, 0, 'f', 2)
                     .arg(double(app.longestOthersCpuNs) / 1e6, 0, 'f', 2));
+            if (qEnvironmentVariableIsSet("ZELQ_BENCH_WHY"))
+                fprintf(stderr, "position %d: %d full loads, %d seen\n", index,
+                        context.session.loadCount(), int(seen.size()));
             say(QStringLiteral("DONE"));
             app.quit();
         });
@@ -404,6 +410,12 @@ RunFigures runPositions(const QString& program, const QString& address, int seco
                 ++fig.missing;
             else
                 fig.latencies.push_back(double(*seen - *it) / 1e6);
+            if (qEnvironmentVariableIsSet("ZELQ_BENCH_WHY")
+                && (seen == seenAt[size_t(j)].cend() || *seen - *it > 200000000))
+                fprintf(stderr, "%s at position %d: %s\n", qPrintable(it.key()), j,
+                        seen == seenAt[size_t(j)].cend()
+                            ? "never"
+                            : qPrintable(QString::number(double(*seen - *it) / 1e6)));
         }
     }
     return fig;

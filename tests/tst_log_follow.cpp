@@ -273,6 +273,54 @@ private slots:
         compareAll("inserted among them");
     }
 
+    // The look in the background reads no row count: another position's
+    // rows must be found even when this position's own contact came after
+    // them (and holds the highest rowid), and rows stored while a read was
+    // under way are fetched by the look that follows it.
+    void backgroundLookFindsOthersRowsBeforeOwnOnes()
+    {
+        QTemporaryDir dir;
+        const QString address = dir.filePath(u"log.MDB"_s);
+        QVERIFY(LogStore::createLog(address, nullptr));
+        Position a(u"a"_s), b(u"b"_s);
+        QVERIFY(a.start(address) && b.start(address));
+        const auto row = [](const QString& call, const QString& time) {
+            return Contact{call, u"BOB"_s, u"CT"_s, u"NA"_s, u"2026/02/14"_s, time, u"20"_s,
+                           u"DAVE"_s, u"1"_s};
+        };
+        QVERIFY(a.session.insertContact(row(u"W1AW"_s, u"18:00:00"_s)));
+        QVERIFY(a.session.insertContact(row(u"K1ABC"_s, u"18:00:01"_s)));
+        QVERIFY(b.session.insertContact(row(u"N1XYZ"_s, u"18:00:02"_s)));
+        const int loads = b.session.loadCount();
+        b.session.followInBackground([] { return true; });
+        QTRY_COMPARE_WITH_TIMEOUT(b.session.cache().count(), 3, 2000);
+        QStringList calls;
+        for (const Contact& c : b.session.cache().all())
+            calls << c.calls;
+        QCOMPARE(calls, (QStringList{u"W1AW"_s, u"K1ABC"_s, u"N1XYZ"_s}));
+        QVERIFY(!b.session.reloadPending());
+        QCOMPARE(b.session.loadCount(), loads);
+
+        // Looks asked for while one is under way are not lost.
+        QVERIFY(a.session.insertContact(row(u"K2X"_s, u"18:00:03"_s)));
+        b.session.followInBackground([] { return true; });
+        QVERIFY(a.session.insertContact(row(u"K3X"_s, u"18:00:04"_s)));
+        b.session.followInBackground([] { return true; });
+        QTRY_COMPARE_WITH_TIMEOUT(b.session.cache().count(), 5, 2000);
+        QCOMPARE(b.session.cache().row(5).calls, u"K3X"_s);
+        QCOMPARE(b.session.loadCount(), loads);
+
+        // While a call is typed nothing is applied; the reload stays pending.
+        QVERIFY(a.session.insertContact(row(u"K4X"_s, u"18:00:05"_s)));
+        b.session.followInBackground([] { return false; });
+        QTRY_VERIFY_WITH_TIMEOUT(b.session.reloadPending(), 2000);
+        QTest::qWait(50);
+        QCOMPARE(b.session.cache().count(), 5);
+        QVERIFY(b.session.catchUp());
+        QCOMPARE(b.session.cache().count(), 6);
+        QCOMPARE(b.session.loadCount(), loads);
+    }
+
     void snapshotTellsWhatALoadHad()
     {
         QVERIFY(committedBefore(u"100:105:101,103"_s, 99));

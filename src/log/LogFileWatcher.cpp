@@ -9,7 +9,7 @@ namespace zelq {
 namespace {
 // A commit touches the file and the folder several times within a few
 // milliseconds; one look after the last of them is enough.
-constexpr int settleMs = 2;
+constexpr int settleMs = 3;
 }
 
 LogFileWatcher::LogFileWatcher(QObject* parent)
@@ -17,7 +17,13 @@ LogFileWatcher::LogFileWatcher(QObject* parent)
 {
     settle->setSingleShot(true);
     settle->setInterval(settleMs);
-    connect(settle, &QTimer::timeout, this, &LogFileWatcher::touched);
+    connect(settle, &QTimer::timeout, this, [this] {
+        // A journal beside the log: a write is under way, and its end (the
+        // journal going) is the moment to look. A journal left by a crash
+        // stays until the next opening of the log; the poll covers that.
+        if (!QFileInfo::exists(file + QStringLiteral("-journal")))
+            emit touched();
+    });
     connect(watcher, &QFileSystemWatcher::fileChanged, this, [this] {
         rearm(); // a file replaced by a rename is no longer watched
         settle->start();

@@ -2,7 +2,7 @@
 // Tells at once when an SQLite log may have been written by another
 // position: it watches the log file and its folder (where the rollback
 // journal appears and goes at every commit) and emits touched() a moment
-// after a burst of such events. What changed is for the log store to say
+// after a burst of such events, once the write has ended (no journal). What changed is for the log store to say
 // (its data version); the poll stays as the fallback for file systems that
 // report nothing, such as network shares.
 

@@ -82,10 +82,14 @@ LogSession::Change LogSession::noteMark(const LogMark& now)
         fullNeeded = true;
         return Change::Other;
     }
-    qint64 highest = mark.maxRowid;
+    // Without deletions new rows take the rowids after the highest one by
+    // one: rows beyond the mark that are not this position's own are
+    // another's.
+    qint64 own = 0;
     for (qint64 id : ownRowids)
-        highest = std::max(highest, id);
-    if (now.maxRowid <= highest && (now.count < 0 || now.count == contacts.count()))
+        if (id > mark.maxRowid && id <= now.maxRowid)
+            ++own;
+    if (now.maxRowid - mark.maxRowid <= own && (now.count < 0 || now.count == contacts.count()))
         return Change::None;
     pending = true;
     return Change::Added;
@@ -214,6 +218,8 @@ void LogSession::followInBackground(std::function<bool()> mayApply)
                     pending = false;
                     for (const auto& step : reloadSteps)
                         step();
+                    // Rows stored while these were read: one more look.
+                    followInBackground(mayApply);
                 });
             }
         }
