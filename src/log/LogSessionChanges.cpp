@@ -204,11 +204,16 @@ void LogSession::followInBackground(std::function<bool()> mayApply)
             } else if (!fetching) {
                 fetching = true;
                 const int gen = loads;
-                logStore.selectAddedAfterLater(mark.maxRowid, [this, gen, mayApply](
-                                                                  std::optional<LogStore::AddedRows> added) {
+                const qint64 after = mark.maxRowid;
+                logStore.selectAddedAfterLater(after, [this, gen, after, mayApply](
+                                                          std::optional<LogStore::AddedRows> added) {
                     fetching = false;
                     if (gen != loads || !pending)
                         return; // a load came first
+                    if (after != mark.maxRowid) { // caught up meanwhile (the call field's focus)
+                        followInBackground(mayApply);
+                        return;
+                    }
                     if (!mayApply()) // typing began meanwhile: the rows are read again later
                         return;
                     if (!added || !applyAdded(*added)) {
