@@ -51,7 +51,7 @@
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -243,7 +243,7 @@ public:
         startup = new StartupSequence(*context, *window);
         timer3 = window->findChild<QTimer*>(QStringLiteral("Timer3"));
         listener = window->findChild<LogChangeListener*>();
-        list = window->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        list = window->findChild<QTreeView*>(QStringLiteral("ListView1"));
         window->show();
     }
 
@@ -271,7 +271,7 @@ public:
 
     QString topCall() const
     {
-        return list->topLevelItemCount() > 0 ? list->topLevelItem(0)->text(1) : QString();
+        return list->model()->rowCount() > 0 ? list->model()->index(0, 1).data().toString() : QString();
     }
 
     SilentDialogs dialogs;
@@ -283,7 +283,7 @@ public:
     StartupSequence* startup = nullptr;
     QTimer* timer3 = nullptr;
     LogChangeListener* listener = nullptr;
-    QTreeWidget* list = nullptr;
+    QTreeView* list = nullptr;
 };
 
 class Table {

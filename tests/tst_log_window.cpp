@@ -17,7 +17,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUuid>
 #include <sys/mount.h>
 

@@ -237,7 +237,7 @@ void ContactEntry::callFocusIn()
     if (onCallFocusIn)
         onCallFocusIn();
     if (view.text(EntryField::Call).isEmpty() && session.reloadPending())
-        session.WorkList();
+        session.catchUp();
 }
 
 void ContactEntry::callFocusOut()

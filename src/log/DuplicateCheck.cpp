@@ -62,7 +62,8 @@ QString partialDupeList(const ContactCache& cache, const QString& typed, const Q
     const int index = bandIndex(band);
     if (index == 0)
         return list; // a band outside the seven has no contacts to match
-    for (int i : cache.rowsOnBand(index)) {
+    // Only the rows whose call begins like the typed text need a look.
+    for (int i : cache.rowsOnBandBeginningWith(index, typed)) {
         const Contact& c = cache.row(i);
         if (c.calls.startsWith(typed, Qt::CaseInsensitive))
             list.prepend(c.calls + QLatin1Char(' '));

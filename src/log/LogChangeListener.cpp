@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QUuid>
+#include <QVariant>
 #include <algorithm>
 
 namespace zelq {
@@ -23,7 +24,7 @@ const QString listenerName = QStringLiteral("application_name=zelq-listener");
 constexpr int healthCheckMs = 1000;
 constexpr int firstRetryMs = 2000;
 constexpr int maxRetryMs = 16000;
-constexpr int coalesceMs = 200;
+constexpr int coalesceMs = 50;
 
 } // namespace
 
@@ -66,7 +67,7 @@ private:
         health->start();
         // Notices sent while the connection was down are gone.
         if (wasOpen)
-            notify();
+            notify(QString(), true);
         wasOpen = true;
     }
 
@@ -78,9 +79,10 @@ private:
             setUpLogConnection(db, addr, "ro", listenerName);
             if (db.open() && db.driver()->subscribeToNotification(channel)) {
                 QObject::connect(db.driver(), &QSqlDriver::notification, this,
-                                 [this](const QString& n) {
+                                 [this](const QString& n, QSqlDriver::NotificationSource,
+                                        const QVariant& payload) {
                                      if (n == channel)
-                                         notify();
+                                         notify(payload.toString(), false);
                                  });
                 ok = true;
             }
@@ -120,11 +122,12 @@ private:
         retryMs = std::min(retryMs * 2, maxRetryMs);
     }
 
-    void notify()
+    void notify(const QString& payload, bool lost)
     {
         LogChangeListener* o = owner;
         const quint64 g = generation;
-        QMetaObject::invokeMethod(o, [o, g] { o->relay(g); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(o, [o, g, payload, lost] { o->relay(g, payload, lost); },
+                                  Qt::QueuedConnection);
     }
 
     LogAddress addr;
@@ -174,6 +177,8 @@ void LogChangeListener::stop()
 {
     ++generation; // notices still under way are dropped
     coalesce->stop();
+    received.clear();
+    lostSome = false;
     if (thread) {
         Worker* w = worker;
         QMetaObject::invokeMethod(w, [w] { w->shutdown(); }, Qt::BlockingQueuedConnection);
@@ -187,10 +192,25 @@ void LogChangeListener::stop()
     subscribed = false;
 }
 
-void LogChangeListener::relay(quint64 fromGeneration)
+QStringList LogChangeListener::takeNotices()
+{
+    QStringList taken;
+    if (lostSome)
+        lostSome = false; // the taker reloads everything
+    else
+        taken.swap(received);
+    received.clear();
+    return taken;
+}
+
+void LogChangeListener::relay(quint64 fromGeneration, const QString& payload, bool lost)
 {
     if (fromGeneration != generation)
         return;
+    if (lost)
+        lostSome = true;
+    else
+        received << payload;
     // The first notice is passed on at once; those that follow within the
     // window are gathered into one, so a bulk append is not hundreds of polls.
     if (!coalesce->isActive()) {

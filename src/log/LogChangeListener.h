@@ -4,18 +4,20 @@
 // listens. This listens on a connection of its own, in a thread of its own
 // (connecting to an unreachable server must not freeze the window), and
 // emits changed() in the owner's thread. Notices that arrive close together
-// (an append of many contacts) come out as one changed().
+// (an append of many contacts) come out as one changed(); what they said
+// (their payloads) is taken with takeNotices().
 //
 // A lost connection is noticed within a second (or, for a pulled cable,
 // after the keepalive probes give up) and reopened after 2, 4, 8, then
-// every 16 seconds; after a reopening changed() is emitted once, since
-// notices sent meanwhile are lost.
+// every 16 seconds; after a reopening changed() is emitted once with no
+// notice to take, since notices sent meanwhile are lost.
 //
 // For an SQLite log there are no notices: listen() does nothing and the
 // periodic poll alone tells of other positions' contacts.
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 
 class QThread;
@@ -38,19 +40,25 @@ public:
     void stop();
     // True while subscribed to the notices on an open connection.
     bool isListening() const { return subscribed.load(); }
+    // The payloads of the notices received since the last call, oldest
+    // first; empty when changed() came after a reopening (notices may be
+    // lost).
+    QStringList takeNotices();
 
 signals:
     void changed();
 
 private:
     class Worker;
-    void relay(quint64 fromGeneration);
+    void relay(quint64 fromGeneration, const QString& payload, bool lost);
 
     QThread* thread = nullptr;
     Worker* worker = nullptr;
     QTimer* coalesce = nullptr;
     bool heldBack = false; // notices came in while gathering
     quint64 generation = 0;
+    QStringList received;
+    bool lostSome = false;
     std::atomic<bool> subscribed{false};
 };
 

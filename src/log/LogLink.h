@@ -25,6 +25,11 @@ struct LogStore::Result {
     WriteProblem problem = WriteProblem::None;
     std::vector<Contact> rows;
     double count = 0;
+    // What changed since a load (see LogMark)
+    LogMark mark;
+    std::vector<qint64> rowids; // of `rows`, when read by rowid
+    qint64 insertedRowid = 0;   // SQLite: of the row an insert stored
+    int backendPid = 0;         // PostgreSQL: of the connection after opening
 };
 
 
@@ -44,6 +49,21 @@ bool ensureOpen(Link& l, Result& r);
 void readRows(Link& l, Result& r, const QString& sql);
 void countRows(Link& l, Result& r);
 void writeRows(Link& l, Result& r, const QString& sql);
+// The load (`sql`) and its mark, read in one transaction.
+void readMarked(Link& l, Result& r, const QString& sql);
+// SQLite: the mark as it is now; the rest only when the connection's data
+// version differs from `knownVersion` (another connection committed), the
+// row count only `withCount` (-1 otherwise).
+void readState(Link& l, Result& r, qint64 knownVersion, bool withCount);
+// SQLite: the rows stored after rowid `after`, with the mark (no count).
+void readAddedAfter(Link& l, Result& r, qint64 after);
+// Sets up what tells other positions of changes, where it is missing and
+// the log can be written: SQLite's edit counter, PostgreSQL's notices that
+// carry the added row. Failing leaves the log as it was.
+void installChangeTracking(Link& l, QSqlDatabase& db);
+// The statements that make it in a new log.
+QStringList sqliteChangeTracking();
+QStringList postgresChangeTracking();
 // `sql` in a transaction that is rolled back: whether the log takes writes.
 void probeWrite(Link& l, Result& r, const QString& sql);
 

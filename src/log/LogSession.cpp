@@ -1,6 +1,10 @@
 #include "log/LogSession.h"
 
 #include "core/OperatorDialogs.h"
+#include "log/SectionRules.h"
+#include "log/TypedDateTime.h"
+
+#include <QDateTime>
 
 namespace zelq {
 
@@ -17,6 +21,17 @@ QString writeRefusal(WriteProblem p)
     case WriteProblem::ReadOnly: return QStringLiteral("the file or its folder is read-only");
     default: return QStringLiteral("the disk reports an error");
     }
+}
+
+// Whether `earlier` lies at most a minute before `later`.
+bool withinSkew(const Contact& later, const Contact& earlier)
+{
+    const auto d1 = parseTypedDate(later.flddate), d2 = parseTypedDate(earlier.flddate);
+    const auto t1 = parseTypedTime(later.fldtime), t2 = parseTypedTime(earlier.fldtime);
+    if (!d1 || !d2 || !t1 || !t2)
+        return false;
+    const qint64 gap = QDateTime(*d2, *t2, Qt::UTC).secsTo(QDateTime(*d1, *t1, Qt::UTC));
+    return gap >= 0 && gap <= 60;
 }
 
 void call(const std::function<void()>& f)
@@ -89,9 +104,17 @@ bool LogSession::connectLog(const QString& logPath, const QString& installFolder
 bool LogSession::mnuOpen2()
 {
     // The first load may take its time: no one types yet.
-    auto rows = logStore.selectAllOrdered(startingUp ? startupLoadBoundMs : LogStore::ReadBoundMs);
+    LogMark loaded;
+    auto rows = logStore.selectAllOrderedMarked(loaded, startingUp ? startupLoadBoundMs
+                                                                   : LogStore::ReadBoundMs);
     if (!rows)
         return false;
+    ++loads;
+    mark = loaded;
+    knownVersion = loaded.dataVersion;
+    ownRowids.clear();
+    noticedRows.clear();
+    fullNeeded = false;
     MultiplierRecords rebuilt;
     for (const Contact& c : *rows)
         rebuilt.addContact(c);
@@ -160,14 +183,37 @@ bool LogSession::insertContact(const Contact& c)
 {
     if (!logStore.insert(c))
         return false;
+    if (logStore.lastInsertedRowid() > 0)
+        ownRowids.push_back(logStore.lastInsertedRowid());
     adoptContact(c);
     return true;
 }
 
 void LogSession::adoptContact(const Contact& c)
 {
-    contacts.append(c);
     knownRows += 1;
+    // Positions' clocks differ by a few seconds: a contact stamped a moment
+    // before the newest row (logged elsewhere) goes where a load would put
+    // it, so the copy stays as the log orders it. One logged afterwards in
+    // post-contest mode, hours back, stays at the end.
+    if (contacts.count() > 0 && contacts.inTimeOrder()
+        && earlierInLog(c, contacts.row(contacts.count()))
+        && withinSkew(contacts.row(contacts.count()), c)) {
+        const int band = bandIndex(c.uband);
+        const bool newCountry = isCountryMultiplier(c.spc, c.cont)
+            && !records.countries.contains(band, c.spc);
+        contacts.insertInTimeOrder(c);
+        if (newCountry) {
+            // first worked among rows logged after it: its place in the
+            // band's list is where a load puts it
+            MultiplierRecords rebuilt;
+            for (const Contact& row : contacts.all())
+                rebuilt.addContact(row);
+            records = rebuilt;
+        }
+        return;
+    }
+    contacts.append(c);
 }
 
 std::optional<bool> LogSession::logChangedElsewhere()

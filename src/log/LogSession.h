@@ -8,6 +8,7 @@
 #include "log/LogStore.h"
 #include "log/MultiplierRecords.h"
 
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -53,6 +54,32 @@ public:
     // count cannot be read.
     std::optional<bool> logChangedElsewhere();
 
+    // What a look at the log found since this position last read it.
+    enum class Change { None, Added, Other, Unreadable };
+    // One look for other positions' changes; a change found makes a reload
+    // pending. An SQLite log tells of any commit by another connection (its
+    // data version), and whether only rows were added (rowids beyond the
+    // highest loaded, its edit counter unchanged). A log server's row count
+    // is compared; its notices (takeNotices) tell the rest.
+    Change lookForChanges();
+    // Brings the cache up to what the log holds: when only rows were added
+    // and nothing is in doubt, just those rows, put where a load would put
+    // them; otherwise, or when that fails, the full reload. Then every
+    // display is refreshed. The result is the same as a full reload's.
+    bool catchUp();
+    // Change notices of a log server (see LogChangeListener): this
+    // position's own are ignored, added rows are kept for catchUp(), any
+    // other change (or an empty list: notices were lost) needs a full
+    // reload. Makes a reload pending when something is to be done.
+    void takeNotices(const QStringList& payloads);
+    // lookForChanges() and, when only rows were added and `mayApply` says
+    // so once they are read, catchUp(), with the reads done in the
+    // background: the window never waits for the log (another position's
+    // commit, a busy disk). A full reload, when one is needed, still waits.
+    void followInBackground(std::function<bool()> mayApply);
+    // Full loads of the whole table so far (for the benchmarks and tests).
+    int loadCount() const { return loads; }
+
     LogStore& store() { return logStore; }
     const ContactCache& cache() const { return contacts; }
     const MultiplierRecords& multipliers() const { return records; }
@@ -83,6 +110,21 @@ private:
     bool pending = false;
     bool startingUp = false;
     bool warnedNetworkFileSystem = false;
+    // What the last load saw, and what is known to have happened since.
+    LogMark mark;
+    qint64 knownVersion = -1;
+    std::vector<qint64> ownRowids;     // SQLite: this position's rows since the load
+    std::vector<Contact> noticedRows;  // log server: added elsewhere, not yet in the cache
+    bool fullNeeded = false;
+    int loads = 0;
+    // Adds rows of other positions to the cache and the records.
+    void addToCache(const std::vector<Contact>& added);
+    bool catchUpSQLite();
+    Change noteMark(const LogMark& now);
+    bool applyAdded(const LogStore::AddedRows& added);
+    bool looking = false;   // a background look is under way
+    bool lookAgain = false; // another was asked for meanwhile
+    bool fetching = false;  // a background read of added rows is under way
     std::vector<std::function<void()>> reloadSteps;
 };
 

@@ -23,34 +23,33 @@ const char* const columns = "calls, namerec, spc, cont, flddate, fldtime, uband,
 // engines, so the statements' "calls='…'" finds w1aw as W1AW.
 QStringList sqliteSchema()
 {
-    return {QStringLiteral("CREATE TABLE tbllog ("
+    return QStringList{QStringLiteral("CREATE TABLE tbllog ("
                            "calls TEXT COLLATE NOCASE, namerec TEXT COLLATE NOCASE, "
                            "spc TEXT COLLATE NOCASE, cont TEXT COLLATE NOCASE, "
                            "flddate TEXT COLLATE NOCASE, fldtime TEXT COLLATE NOCASE, "
                            "uband TEXT COLLATE NOCASE, namesent TEXT COLLATE NOCASE, "
                            "trn TEXT COLLATE NOCASE)"),
-            QStringLiteral("CREATE INDEX tbllog_calls ON tbllog (calls)")};
+            QStringLiteral("CREATE INDEX tbllog_calls ON tbllog (calls)")}
+        + sqliteChangeTracking();
 }
 
 QStringList postgresSchema()
 {
-    return {QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
+    return QStringList{QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
             QStringLiteral("CREATE TABLE tbllog ("
                            "calls citext, namerec citext, spc citext, cont citext, "
                            "flddate citext, fldtime citext, uband citext, namesent citext, "
                            "trn citext)"),
-            QStringLiteral("CREATE INDEX tbllog_calls ON tbllog (calls)"),
-            // Other positions may listen instead of polling.
-            QStringLiteral("CREATE OR REPLACE FUNCTION tbllog_notify() RETURNS trigger "
-                           "LANGUAGE plpgsql AS $$ BEGIN NOTIFY tbllog_changed; RETURN NULL; END $$"),
-            QStringLiteral("CREATE TRIGGER tbllog_changed AFTER INSERT OR UPDATE OR DELETE "
-                           "ON tbllog FOR EACH STATEMENT EXECUTE FUNCTION tbllog_notify()")};
+            QStringLiteral("CREATE INDEX tbllog_calls ON tbllog (calls)")}
+        // Other positions may listen instead of polling.
+        + postgresChangeTracking();
 }
 
 } // namespace
 
 LogStore::LogStore(const QString& connectionName)
-    : link(std::make_shared<Link>()), worker(std::make_unique<LogWorker>())
+    : link(std::make_shared<Link>()), worker(std::make_unique<LogWorker>()),
+      receiver(std::make_unique<QObject>())
 {
     link->name = connectionName + QLatin1Char('_') + QUuid::createUuid().toString(QUuid::Id128);
     link->publish = worker->handlePublisher();
@@ -61,6 +60,40 @@ LogStore::~LogStore()
     worker->onWaiting = nullptr; // the window that showed it may be gone
     close();
     worker.reset(); // ends the thread before the link it uses goes
+    receiver.reset(); // results still queued for it are dropped with it
+}
+
+void LogStore::later(const std::function<void(Link&, Result&)>& job, std::function<void(Result&)> done)
+{
+    auto l = link;
+    QObject* to = receiver.get();
+    // The worker's thread ends before the receiver goes, so it is there
+    // whenever a job finishes.
+    worker->post([l, job, to, done = std::move(done)] {
+        auto result = std::make_shared<Result>();
+        job(*l, *result);
+        QMetaObject::invokeMethod(to, [result, done] { done(*result); }, Qt::QueuedConnection);
+    });
+}
+
+void LogStore::currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done)
+{
+    later([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion, false); },
+          [done = std::move(done)](Result& r) {
+              done(r.ok ? std::optional<LogMark>(r.mark) : std::nullopt);
+          });
+}
+
+void LogStore::selectAddedAfterLater(qint64 after, std::function<void(std::optional<AddedRows>)> done)
+{
+    later([after](Link& l, Result& res) { readAddedAfter(l, res, after); },
+          [done = std::move(done)](Result& r) {
+              if (!r.ok) {
+                  done(std::nullopt);
+                  return;
+              }
+              done(AddedRows{std::move(r.rows), std::move(r.rowids), r.mark});
+          });
 }
 
 void LogStore::setWaitingNotice(std::function<void(bool)> notice)
@@ -88,6 +121,8 @@ bool LogStore::onWorker(const std::function<void(Link&, Result&)>& job, int boun
         out = std::move(*result);
     }
     opened = out.open;
+    if (out.backendPid && !ownPids.contains(out.backendPid))
+        ownPids.append(out.backendPid);
     if (!out.ok) {
         error = out.error;
         problem = out.problem == WriteProblem::None ? WriteProblem::Unreachable : out.problem;
@@ -152,7 +187,9 @@ std::optional<std::vector<Contact>> LogStore::read(const QString& sql, int bound
 bool LogStore::write(const QString& sql)
 {
     Result r;
-    return onWorker([sql](Link& l, Result& res) { writeRows(l, res, sql); }, WriteBoundMs, r);
+    const bool ok = onWorker([sql](Link& l, Result& res) { writeRows(l, res, sql); }, WriteBoundMs, r);
+    insertedRowid = ok ? r.insertedRowid : 0;
+    return ok;
 }
 
 bool LogStore::probeWritable()
@@ -190,6 +227,66 @@ std::optional<double> LogStore::rowCount()
     if (!onWorker([](Link& l, Result& res) { withRetry(l, res, countRows); }, ReadBoundMs, r))
         return std::nullopt;
     return r.count;
+}
+
+std::optional<std::vector<Contact>> LogStore::selectAllOrderedMarked(LogMark& mark, int boundMs)
+{
+    if (quietAfterTimeout())
+        return std::nullopt;
+    const QString sql = QStringLiteral("select * from tbllog order by flddate, fldtime");
+    Result r;
+    if (!onWorker([sql](Link& l, Result& res) {
+            withRetry(l, res, [&sql](Link& ll, Result& rr) { readMarked(ll, rr, sql); });
+        }, boundMs, r))
+        return std::nullopt;
+    mark = r.mark;
+    return std::move(r.rows);
+}
+
+std::optional<LogMark> LogStore::currentMark(qint64 knownVersion)
+{
+    if (quietAfterTimeout())
+        return std::nullopt;
+    Result r;
+    if (!onWorker([knownVersion](Link& l, Result& res) { readState(l, res, knownVersion, true); },
+                  ReadBoundMs, r))
+        return std::nullopt;
+    return r.mark;
+}
+
+std::optional<std::vector<Contact>> LogStore::selectAddedAfter(qint64 after,
+                                                               std::vector<qint64>& rowids,
+                                                               LogMark& mark)
+{
+    if (quietAfterTimeout())
+        return std::nullopt;
+    Result r;
+    if (!onWorker([after](Link& l, Result& res) { readAddedAfter(l, res, after); }, ReadBoundMs, r))
+        return std::nullopt;
+    rowids = std::move(r.rowids);
+    mark = r.mark;
+    return std::move(r.rows);
+}
+
+bool committedBefore(const QString& snapshot, qint64 txid)
+{
+    const QStringList parts = snapshot.split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        return false;
+    bool okMin = false, okMax = false;
+    const qint64 xmin = parts[0].toLongLong(&okMin);
+    const qint64 xmax = parts[1].toLongLong(&okMax);
+    if (!okMin || !okMax)
+        return false;
+    if (txid < xmin)
+        return true;
+    if (txid >= xmax)
+        return false;
+    // in between: committed unless still running when the snapshot was taken
+    for (const QString& running : parts[2].split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (running.toLongLong() == txid)
+            return false;
+    return true;
 }
 
 QString LogStore::quote(const QString& value)

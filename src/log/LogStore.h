@@ -20,6 +20,8 @@
 #include "log/LogAddress.h"
 
 #include <QDeadlineTimer>
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -29,6 +31,20 @@
 namespace zelq {
 
 class LogWorker;
+
+// What a load saw of the log, so that a later look can tell whether rows
+// were only added since (and which) or something else changed.
+struct LogMark {
+    double count = 0;        // rows
+    qint64 dataVersion = -1; // SQLite: the connection's data version
+    qint64 maxRowid = 0;     // SQLite: highest rowid
+    qint64 edits = -1;       // SQLite: edits and deletes so far; -1 when the log keeps no count
+    QString snapshot;        // PostgreSQL: the load's snapshot (txid_current_snapshot)
+};
+
+// Whether transaction `txid` had committed for a load with `snapshot`
+// ("xmin:xmax:xip,..."); false for a snapshot that does not read.
+bool committedBefore(const QString& snapshot, qint64 txid);
 
 // Why a write failed, as far as the engine tells.
 enum class WriteProblem { None, Unreachable, DiskFull, ReadOnly, DiskError, TimedOut };
@@ -73,6 +89,31 @@ public:
     std::optional<std::vector<Contact>> selectAll();         // append source
     std::optional<std::vector<Contact>> selectByCall(const QString& call); // duplicate query
     std::optional<double> rowCount();
+    // The load with its mark, in one transaction.
+    std::optional<std::vector<Contact>> selectAllOrderedMarked(LogMark& mark,
+                                                               int boundMs = ReadBoundMs);
+    // SQLite: the mark now; count, rowid and edits are read only when the
+    // data version differs from `knownVersion`.
+    std::optional<LogMark> currentMark(qint64 knownVersion);
+    // SQLite: the rows stored after rowid `after` (with their rowids), and
+    // the mark in the same transaction (without the count).
+    std::optional<std::vector<Contact>> selectAddedAfter(qint64 after, std::vector<qint64>& rowids,
+                                                         LogMark& mark);
+    // The same two reads in the background (the mark without the count):
+    // `done` is called with the result in the thread that made this store,
+    // unless the store has gone.
+    void currentMarkLater(qint64 knownVersion, std::function<void(std::optional<LogMark>)> done);
+    struct AddedRows {
+        std::vector<Contact> rows;
+        std::vector<qint64> rowids;
+        LogMark mark;
+    };
+    void selectAddedAfterLater(qint64 after, std::function<void(std::optional<AddedRows>)> done);
+    // SQLite: rowid of the row the last successful insert stored.
+    qint64 lastInsertedRowid() const { return insertedRowid; }
+    // PostgreSQL: whether a notice sent by backend `pid` came from one of
+    // this store's connections.
+    bool isOwnBackend(int pid) const { return ownPids.contains(pid); }
     bool insert(const Contact& c);
     bool update(const Contact& c, const QString& oldCall, const QString& oldBand,
                 const QString& oldTime);
@@ -106,6 +147,7 @@ public:
 
 private:
     bool onWorker(const std::function<void(Link&, Result&)>& job, int boundMs, Result& out);
+    void later(const std::function<void(Link&, Result&)>& job, std::function<void(Result&)> done);
     // True (with the error set) while reads are answered at once.
     bool quietAfterTimeout();
     std::optional<std::vector<Contact>> read(const QString& sql, int boundMs = ReadBoundMs);
@@ -115,9 +157,12 @@ private:
     QString error;
     WriteProblem problem = WriteProblem::None;
     bool opened = false;
+    qint64 insertedRowid = 0;
+    QList<int> ownPids;
     QDeadlineTimer quiet;
     std::shared_ptr<Link> link;
     std::unique_ptr<LogWorker> worker;
+    std::unique_ptr<QObject> receiver; // where background results are delivered
 };
 
 // Whether a file lies on a network file system.

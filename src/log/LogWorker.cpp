@@ -94,6 +94,19 @@ bool LogWorker::run(std::function<void()> job, int boundMs)
     return done;
 }
 
+void LogWorker::post(std::function<void()> job)
+{
+    auto task = std::make_shared<Task>();
+    task->fn = std::move(job);
+    {
+        std::lock_guard<std::mutex> g(state->lock);
+        if (state->stopping)
+            return;
+        state->queue.push_back(task);
+    }
+    state->wake.notify_one();
+}
+
 LogWorker::HandlePublisher LogWorker::handlePublisher() const
 {
     return [s = state](Engine e, void* h) {

@@ -36,6 +36,9 @@ public:
     // Runs `job` on the worker thread; true when it finished within
     // `boundMs`. On false the job was cancelled (or will never run).
     bool run(std::function<void()> job, int boundMs);
+    // Queues `job` without waiting for it (a background read that reports
+    // its result itself). Jobs run in the order queued, with run()'s.
+    void post(std::function<void()> job);
 
     // Called on the waiting thread when a wait lasts longer than a moment
     // (true) and when it ends (false): the window shows that it waits.

@@ -21,22 +21,22 @@ RefreshPoll::Outcome RefreshPoll::CheckLogChanged(bool cwSending, bool callField
     if (cwSending)
         return Outcome::Skipped;
 
-    const std::optional<double> n = session.store().rowCount();
-    if (!n) {
+    if (session.lookForChanges() == LogSession::Change::Unreadable) {
         // The log cannot be read (share or server away): the reload reports
         // it and keeps the last copy; the next tick tries again.
         session.WorkList();
         return Outcome::Reloaded;
     }
-    if (*n != session.knownRowCount()) {
-        session.setReloadPending(true);
-        session.setKnownRowCount(*n);
-    }
+    return applyPending(callFieldEmpty);
+}
+
+RefreshPoll::Outcome RefreshPoll::applyPending(bool callFieldEmpty)
+{
     if (!session.reloadPending())
         return Outcome::Unchanged;
     if (!callFieldEmpty)
         return Outcome::Deferred;
-    session.WorkList();
+    session.catchUp();
     return Outcome::Reloaded;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
-// The periodic look at the shared log. Other positions' contacts become
-// visible here only through this poll: each tick asks the table for its
-// row count and, when the count differs from the one this position knows,
-// marks a reload as pending; the reload itself waits until the call field
-// is empty, so that a call being typed is never disturbed. Every 16th tick
-// also writes the backup.
+// The look at the shared log for other positions' changes: on every tick
+// of the poll timer, and at once when the log file is written or the log
+// server sends a notice. A change found marks a reload as pending; the
+// reload itself (just the added rows when nothing else changed) waits
+// until the call field is empty, so that a call being typed is never
+// disturbed. Every 16th tick also writes the backup.
 //
-// Edits elsewhere leave the count as it was and so go unnoticed until the
-// next change of the count; one deletion and one insertion within the same
-// interval likewise.
+// An SQLite log tells of every commit of another position, edits and a
+// deletion plus an insertion included; a log server's row count is
+// compared, and its notices tell of edits.
 
 #include <QString>
 #include <functional>
@@ -34,6 +34,9 @@ public:
     // One poll. `cwSending`: the keyer is sending; `callFieldEmpty`: the
     // call field holds no text.
     Outcome CheckLogChanged(bool cwSending, bool callFieldEmpty);
+    // Performs a pending reload unless a call is being typed (after the
+    // log server's notices, which need no look at the log).
+    Outcome applyPending(bool callFieldEmpty);
 
     // One tick of the poll timer: counts the tick, polls, and on every
     // 16th tick runs `backupLog`.

@@ -1,6 +1,7 @@
 #include "ui/ContactListView.h"
 
 #include "log/ContactCache.h"
+#include "ui/ContactListModel.h"
 #include "score/ContactList.h"
 
 #include <QClipboard>
@@ -13,7 +14,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTreeWidget>
+#include <QItemSelectionModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -29,11 +31,13 @@ namespace {
 const char* const columnSamples[] = {"00000", "WW0WWW/WW", "WWWWWWWWW", "WWWWW", "Cont",
                                      "00/00 00:00", "160", "WWWWWWWWW", "Tr0"};
 
+} // namespace
+
 // Text widths for a whole list at once: the sum of the characters' own
 // advances (kept per character). Kerning only narrows a text, so the sum is
 // its width or a little more, and far cheaper than shaping every cell.
 // Texts outside Latin-1 are measured whole.
-class WidthGauge {
+class ContactListView::WidthGauge {
 public:
     explicit WidthGauge(const QFont& font) : fm(font) { latin.fill(-1); }
 
@@ -57,16 +61,14 @@ private:
     std::array<qreal, 256> latin;
 };
 
-} // namespace
-
 ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("contactListView"));
 
-    listView = new QTreeWidget(this);
+    rowsModel = new ContactListModel(this);
+    listView = new QTreeView(this);
     listView->setObjectName(QStringLiteral("ListView1"));
-    listView->setColumnCount(int(contactListHeaders().size()));
-    listView->setHeaderLabels(contactListHeaders());
+    listView->setModel(rowsModel);
     listView->setRootIsDecorated(false);
     listView->setItemsExpandable(false);
     listView->setUniformRowHeights(true);
@@ -106,13 +108,13 @@ ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
 
     // A click on an item selects it (press) and is reported; a click on the
     // item already selected is reported too, once.
-    connect(listView, &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(listView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (itemCount() > 0 && selectedRow() > 0) {
             selectedByPress = true;
             emit itemSelected();
         }
     });
-    connect(listView, &QTreeWidget::itemClicked, this, [this] {
+    connect(listView, &QTreeView::clicked, this, [this] {
         if (!selectedByPress && itemCount() > 0 && selectedRow() > 0)
             emit itemSelected();
         selectedByPress = false;
@@ -133,12 +135,8 @@ void ContactListView::FillContactList(const ContactCache& cache, const QString& 
 {
     source = &cache;
     lastBand = band;
-    listView->clear();
     selectedByPress = false;
-    QList<QTreeWidgetItem*> items;
-    for (int row : FillContactListRows(cache, band, allRows, allBands))
-        items.append(new QTreeWidgetItem(contactListItem(cache, row)));
-    listView->addTopLevelItems(items);
+    rowsModel->setRows(&cache, FillContactListRows(cache, band, allRows, allBands));
     sizeColumns(false);
 }
 
@@ -162,18 +160,27 @@ void ContactListView::sizeColumns(bool fromScratch)
 {
     QHeaderView* header = listView->header();
     const QFontMetrics fm(listView->font());
-    WidthGauge width(listView->font());
+    const int columns = rowsModel->columnCount();
+    if (fromScratch || source != measuredCache || !source
+        || source->revision() != measuredRevision || source->count() < measuredRows) {
+        measured.assign(size_t(columns), 0);
+        measuredCache = source;
+        measuredRevision = source ? source->revision() : 0;
+        measuredRows = 0;
+        measuredInserts = 0;
+    }
+    WidthGauge rowGauge(listView->font());
+    gauge = &rowGauge;
+    digitWidth = -1;
+    measureRows();
+    gauge = nullptr;
     const int margin = cellMargin();
-    const int columns = listView->columnCount();
+    WidthGauge width(listView->font());
     std::vector<int> want(size_t(columns), 0);
     for (int c = 0; c < columns; ++c)
-        want[size_t(c)] = std::max(header->sectionSizeHint(c),
-                                   width(QLatin1String(columnSamples[c])) + margin);
-    for (int i = 0; i < listView->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = listView->topLevelItem(i);
-        for (int c = 0; c < columns; ++c)
-            want[size_t(c)] = std::max(want[size_t(c)], width(item->text(c)) + margin);
-    }
+        want[size_t(c)] = std::max({header->sectionSizeHint(c),
+                                    width(QLatin1String(columnSamples[c])) + margin,
+                                    measured[size_t(c)] + margin});
     // A refill only widens: a column the operator widened stays so. New
     // fonts start over.
     int total = 0;
@@ -186,6 +193,53 @@ void ContactListView::sizeColumns(bool fromScratch)
     }
     listView->setMinimumWidth(total / 2);
     listView->setMinimumHeight(fm.height() * 8);
+}
+
+void ContactListView::measureRows()
+{
+    if (!source)
+        return;
+    const int added = source->count() - measuredRows;
+    if (added <= 0 && measuredInserts == source->middleInsertCount())
+        return;
+    // rows added at the end, and those put among earlier ones
+    for (int r = std::max(1, source->count() - added + 1); r <= source->count(); ++r)
+        measureRow(r);
+    for (int r : source->middleInsertedRows(measuredInserts))
+        measureRow(r);
+    measuredRows = source->count();
+    measuredInserts = source->middleInsertCount();
+}
+
+void ContactListView::measureRow(int r)
+{
+    WidthGauge& width = *gauge;
+    const auto widen = [this](int column, int w) {
+        int& m = measured[size_t(column)];
+        m = std::max(m, w);
+    };
+    if (digitWidth < 0) {
+        digitWidth = 0;
+        for (char d = '0'; d <= '9'; ++d)
+            digitWidth = std::max(digitWidth, width(QString(QLatin1Char(d))));
+        usualDateTimeWidth = digitWidth * 8 + width(QStringLiteral("/ :"));
+    }
+    // Rec#: the most digits, each as wide as the widest digit.
+    widen(0, digitWidth * int(QString::number(source->count()).size()));
+    // A date and time as stored ("yyyy/MM/dd", "hh:mm:ss") show in a fixed
+    // shape; anything else is shown, and measured, as it is.
+    const Contact& c = source->row(r);
+    const bool usual = c.flddate.size() == 10 && c.flddate.at(4) == QLatin1Char('/')
+        && c.flddate.at(7) == QLatin1Char('/') && (c.fldtime.size() == 8 || c.fldtime.size() == 5)
+        && c.fldtime.at(2) == QLatin1Char(':');
+    widen(1, width(c.calls));
+    widen(2, width(c.namerec));
+    widen(3, width(c.spc));
+    widen(4, width(c.cont));
+    widen(5, usual ? usualDateTimeWidth : width(contactListDateTime(c.flddate, c.fldtime)));
+    widen(6, width(c.uband));
+    widen(7, width(c.namesent));
+    widen(8, width(c.trn));
 }
 
 void ContactListView::refill()
@@ -212,31 +266,28 @@ void ContactListView::Command2_Click()
 
 int ContactListView::itemCount() const
 {
-    return listView->topLevelItemCount();
+    return rowsModel->rowCount();
 }
 
 int ContactListView::selectedRow() const
 {
-    const QList<QTreeWidgetItem*> selected = listView->selectedItems();
-    return selected.isEmpty() ? 0 : selected.first()->text(0).toInt();
+    const QModelIndexList selected = listView->selectionModel()->selectedRows();
+    if (selected.isEmpty() || selected.first().row() >= itemCount())
+        return 0;
+    return rowsModel->recordAt(selected.first().row());
 }
 
 void ContactListView::sortOnce(int column)
 {
-    listView->sortItems(column, Qt::AscendingOrder);
+    rowsModel->sortOnce(column);
 }
 
 QString ContactListView::clipboardText() const
 {
     QList<QStringList> items;
     items.reserve(itemCount());
-    for (int i = 0; i < itemCount(); ++i) {
-        const QTreeWidgetItem* item = listView->topLevelItem(i);
-        QStringList texts;
-        for (int c = 0; c < listView->columnCount(); ++c)
-            texts << item->text(c);
-        items.append(texts);
-    }
+    for (int i = 0; i < itemCount(); ++i)
+        items.append(rowsModel->itemTexts(i));
     return contactListClipboardText(items);
 }
 

@@ -4,8 +4,13 @@
 // its two filters, "Last 20"/"All" (cmdList) and "All Bands"/"Current
 // Band" (Command2), each captioned with the mode in force.
 //
-// Columns size themselves to their header and their widest text in the
-// fonts in force, also after the form size scales the fonts.
+// Columns size themselves to their header and the widest text of the log
+// in the fonts in force, also after the form size scales the fonts. The
+// widths are kept per log and widened by the rows added since, so a refill
+// does not measure every contact again.
+//
+// The list is a view on a table model: a list of every contact of a large
+// log is filled as fast as the 20 newest.
 //
 // The list only shows; what a click means (stopping the poll timer,
 // offering Edit and Delete, editing) is the window's, told by the signals.
@@ -13,20 +18,23 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace zelq {
 
 class ContactCache;
+class ContactListModel;
 
 class ContactListView : public QWidget {
     Q_OBJECT
 public:
     explicit ContactListView(QWidget* parent = nullptr);
 
-    QTreeWidget* list() const { return listView; }
+    QTreeView* list() const { return listView; }
+    const ContactListModel& model() const { return *rowsModel; }
     QPushButton* listButton() const { return cmdList; }
     QPushButton* bandButton() const { return Command2; }
 
@@ -76,12 +84,17 @@ protected:
 private:
     void refill();
     // Every column as wide as its header and its widest text need in the
-    // list's current fonts; `fromScratch` also narrows.
+    // list's current fonts; `fromScratch` also narrows and measures the
+    // whole log again.
     void sizeColumns(bool fromScratch);
+    // Widens the measured widths by the rows of `source` not yet measured.
+    void measureRows();
+    void measureRow(int row);
     int cellMargin() const;
     void updateCaptions();
 
-    QTreeWidget* listView;
+    QTreeView* listView;
+    ContactListModel* rowsModel;
     QPushButton* cmdList;
     QPushButton* Command2;
     bool allRows = false;
@@ -89,6 +102,16 @@ private:
     bool selectedByPress = false;
     const ContactCache* source = nullptr;
     QString lastBand;
+    // Widest text per column over the rows measured so far.
+    std::vector<int> measured;
+    const ContactCache* measuredCache = nullptr;
+    quint64 measuredRevision = 0;
+    int measuredRows = 0;
+    int measuredInserts = 0;
+    class WidthGauge;
+    WidthGauge* gauge = nullptr; // while measuring
+    int digitWidth = -1;
+    int usualDateTimeWidth = 0;
 };
 
 } // namespace zelq

@@ -30,6 +30,7 @@
 #include "ui/ContactListView.h"
 #include "score/RefreshPoll.h"
 #include "log/LogChangeListener.h"
+#include "log/LogFileWatcher.h"
 #include "ui/ScorePanel.h"
 #include "ui/SectionGrid.h"
 #include "ui/SetupCommand.h"
@@ -112,9 +113,17 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     // count as it was): reload, unless the operator is working in the list
     // or in setup; then the call field's focus does it later.
     connect(listener, &LogChangeListener::changed, this, [this] {
-        app.session.setReloadPending(true);
+        app.session.takeNotices(listener->takeNotices());
         if (!editCommands->editWindow() && !listInUse && app.store.isOpen())
-            poll->CheckLogChanged(false, panel->text(EntryField::Call).isEmpty());
+            poll->applyPending(panel->text(EntryField::Call).isEmpty());
+    });
+    // An SQLite log written by another position is looked at at once.
+    fileWatcher = new LogFileWatcher(this);
+    connect(fileWatcher, &LogFileWatcher::touched, this, [this] {
+        app.session.followInBackground([this] {
+            return !editCommands->editWindow() && !listInUse && app.store.isOpen()
+                && panel->text(EntryField::Call).isEmpty();
+        });
     });
     entry->onCallFocusIn = [this] {
         listInUse = false;
@@ -286,6 +295,7 @@ void LogWindow::connectMenu()
     connect(setup, &SetupCommand::applied, this, [this] {
         timer3->setInterval(refreshIntervalMs(app.prefs.refreshMs));
         listener->listen(app.prefs.logPath, app.folders.install);
+        fileWatcher->watch(app.store.address().isServer() ? QString() : app.store.address().filePath);
     });
     connect(contactList, &ContactListView::listClicked, this, [this] {
         timer3->stop();

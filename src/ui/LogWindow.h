@@ -26,6 +26,7 @@ class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
 class LogChangeListener;
+class LogFileWatcher;
 class RefreshPoll;
 class RatePanel;
 class RigWindow;
@@ -140,6 +141,7 @@ private:
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
     LogWindowCw* cw = nullptr;
+    LogFileWatcher* fileWatcher = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;
     SpotPanel* spotPanel = nullptr;
