@@ -32,53 +32,22 @@ QString RigSettings::pegasusFile() const
     return QDir(folder).filePath(QStringLiteral("PEGASUS.OUT"));
 }
 
-namespace {
-
-std::optional<int> wholeNumber(const QString& text)
-{
-    const std::optional<double> v = parseNumber(text);
-    if (!v || *v < -2147483648.0 || *v > 2147483647.0)
-        return std::nullopt;
-    return int(*v);
-}
-
-} // namespace
-
 int readRigSettings(const QString& path, RigSettings& s)
 {
     QuotedReader reader(path);
     if (!reader.isOpen())
         return 0;
-    int count = 0;
-    auto text = [&](QString& target) {
-        std::optional<QString> f = reader.nextField();
-        if (!f)
-            return false;
-        target = *f;
-        ++count;
-        return true;
-    };
-    auto number = [&](int& target) {
-        std::optional<QString> f = reader.nextField();
-        if (!f)
-            return false;
-        std::optional<int> n = wholeNumber(*f);
-        if (!n)
-            return false;
-        target = *n;
-        ++count;
-        return true;
-    };
+    SettingsFields f(reader);
     QString baud;
-    if (!text(baud))
-        return count;
+    if (!f.text(baud))
+        return f.count();
     s.baud = baud.trimmed();
-    text(s.parity) && text(s.dataBits) && text(s.stopBits) && text(s.modePoll)
-        && text(s.frequencyPoll) && text(s.portSettings) && number(s.port) && text(s.power)
-        && text(s.pollRate) && text(s.rigType) && number(s.convertToHex)
-        && number(s.useFrequency) && number(s.modeSource) && text(s.hamlibHost)
-        && number(s.hamlibPort) && text(s.pegasusFolder);
-    return count;
+    f.text(s.parity) && f.text(s.dataBits) && f.text(s.stopBits) && f.text(s.modePoll)
+        && f.text(s.frequencyPoll) && f.text(s.portSettings) && f.number(s.port) && f.text(s.power)
+        && f.text(s.pollRate) && f.text(s.rigType) && f.number(s.convertToHex)
+        && f.number(s.useFrequency) && f.number(s.modeSource) && f.text(s.hamlibHost)
+        && f.number(s.hamlibPort) && f.text(s.pegasusFolder);
+    return f.count();
 }
 
 namespace {

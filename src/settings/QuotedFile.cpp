@@ -209,4 +209,52 @@ bool QuotedWriter::save(const QString& path, QString* errorText) const
     return writeTextFileAtomically(path, buffer, errorText);
 }
 
+std::optional<int> parseWholeNumber(const QString& text)
+{
+    const std::optional<double> v = parseNumber(text);
+    if (!v || *v < -2147483648.0 || *v > 2147483647.0)
+        return std::nullopt;
+    return int(std::lround(*v));
+}
+
+bool SettingsFields::text(QString& target)
+{
+    const std::optional<QString> f = reader.nextField();
+    if (!f)
+        return false;
+    target = *f;
+    ++taken;
+    return true;
+}
+
+bool SettingsFields::number(int& target)
+{
+    const std::optional<QString> f = reader.nextField();
+    const std::optional<int> n = f ? parseWholeNumber(*f) : std::nullopt;
+    if (!n)
+        return false;
+    target = *n;
+    ++taken;
+    return true;
+}
+
+bool SettingsFields::option(bool& target)
+{
+    const std::optional<QString> f = reader.nextField();
+    if (!f)
+        return false;
+    const QString t = f->trimmed();
+    if (t.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0) {
+        target = true;
+    } else if (t.compare(QLatin1String("#FALSE#"), Qt::CaseInsensitive) == 0) {
+        target = false;
+    } else if (const std::optional<double> v = parseNumber(t)) {
+        target = *v != 0;
+    } else {
+        return false;
+    }
+    ++taken;
+    return true;
+}
+
 } // namespace zelq

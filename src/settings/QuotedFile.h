@@ -32,6 +32,9 @@ QString formatSingle(float value);
 // text is a number in C locale.
 std::optional<double> parseNumber(const QString& text);
 
+// A whole number (rounded to the nearest) within int; nullopt otherwise.
+std::optional<int> parseWholeNumber(const QString& text);
+
 class QuotedReader {
 public:
     // Reads the file whole; isOpen() tells whether that worked.
@@ -61,6 +64,25 @@ private:
     QStringList pending; // fields of the current line not yet taken
     bool opened = false;
     QString error;
+};
+
+// Takes a settings file's values in order and counts those taken. Each
+// taker returns false, taking nothing into its target, when the value is
+// missing or not of its kind, so a chain of takers (a && b && ...) stops
+// at the first value that cannot be read and count() tells how far it got.
+class SettingsFields {
+public:
+    explicit SettingsFields(QuotedReader& r) : reader(r) {}
+    bool text(QString& target);
+    bool number(int& target);
+    // #TRUE# / #FALSE# as the write form stores options; a number counts
+    // too (non-zero is true), as a hand-edited file may hold one.
+    bool option(bool& target);
+    int count() const { return taken; }
+
+private:
+    QuotedReader& reader;
+    int taken = 0;
 };
 
 // Splits one line into its fields (quoted or bare).

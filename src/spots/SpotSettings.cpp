@@ -2,34 +2,11 @@
 
 #include "settings/QuotedFile.h"
 
-#include <cmath>
 #include <optional>
 
 namespace zelq {
 
 namespace {
-
-std::optional<int> wholeNumber(const QString& text)
-{
-    const std::optional<double> v = parseNumber(text);
-    if (!v || *v < -2147483648.0 || *v > 2147483647.0)
-        return std::nullopt;
-    return int(std::lround(*v));
-}
-
-// An option value as the write form stores it; a number counts as well
-// (non-zero is true), as a hand-edited file may hold one.
-std::optional<bool> optionValue(const QString& text)
-{
-    const QString t = text.trimmed();
-    if (t.compare(QLatin1String("#TRUE#"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QLatin1String("#FALSE#"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (const std::optional<double> v = parseNumber(t))
-        return *v != 0;
-    return std::nullopt;
-}
 
 QuotedWriter spotSettingsWriter(const SpotSettings& s)
 {
@@ -59,38 +36,13 @@ int readSpotSettings(const QString& path, SpotSettings& s)
     QuotedReader reader(path);
     if (!reader.isOpen())
         return 0;
-    int count = 0;
-    auto text = [&](QString& target) {
-        std::optional<QString> f = reader.nextField();
-        if (!f)
-            return false;
-        target = *f;
-        ++count;
-        return true;
-    };
-    auto number = [&](int& target) {
-        std::optional<QString> f = reader.nextField();
-        std::optional<int> n = f ? wholeNumber(*f) : std::nullopt;
-        if (!n)
-            return false;
-        target = *n;
-        ++count;
-        return true;
-    };
-    auto option = [&](bool& target) {
-        std::optional<QString> f = reader.nextField();
-        std::optional<bool> b = f ? optionValue(*f) : std::nullopt;
-        if (!b)
-            return false;
-        target = *b;
-        ++count;
-        return true;
-    };
-    text(s.baud) && text(s.parity) && text(s.dataBits) && text(s.stopBits) && number(s.comPort)
-        && text(s.power) && text(s.source) && number(s.convertToHex) && number(s.handshaking)
-        && number(s.dxOnly) && option(s.showList) && text(s.commandChar) && text(s.telnetPort)
-        && text(s.telnetHost) && text(s.loginCall);
-    return count;
+    SettingsFields f(reader);
+    f.text(s.baud) && f.text(s.parity) && f.text(s.dataBits) && f.text(s.stopBits)
+        && f.number(s.comPort) && f.text(s.power) && f.text(s.source) && f.number(s.convertToHex)
+        && f.number(s.handshaking) && f.number(s.dxOnly) && f.option(s.showList)
+        && f.text(s.commandChar) && f.text(s.telnetPort) && f.text(s.telnetHost)
+        && f.text(s.loginCall);
+    return f.count();
 }
 
 QString spotSettingsText(const SpotSettings& s)

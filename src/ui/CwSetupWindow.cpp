@@ -1,5 +1,7 @@
 #include "ui/CwSetupWindow.h"
 
+#include "ui/FormControls.h"
+
 #include "core/Beeper.h"
 #include "core/OperatorDialogs.h"
 #include "keying/CwControl.h"
@@ -32,14 +34,7 @@ QLineEdit* field(const char* name, const QString& accessible, QWidget* parent, i
     return e;
 }
 
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    b->setAutoDefault(false);
-    return b;
-}
+using form::button;
 
 QRadioButton* option(const char* name, const QString& caption, QWidget* parent)
 {

@@ -1,5 +1,7 @@
 #include "ui/RigWindow.h"
 
+#include "ui/FormControls.h"
+
 #include "core/OperatorDialogs.h"
 #include "devices/QtSerialLine.h"
 #include "rig/BandPlan.h"
@@ -30,45 +32,11 @@
 namespace zelq {
 
 using namespace RigTypes;
+using form::button;
+using form::checkedValue;
+using form::optionGroup;
 
 namespace {
-
-const char* const ValueProperty = "rigValue";
-
-struct Option {
-    const char* name;
-    const char* caption;
-    const char* value;
-};
-
-// A framed group of option buttons, each carrying the value it stands for.
-QGroupBox* optionGroup(QWidget* parent, const QString& title, std::initializer_list<Option> options,
-                       QButtonGroup*& group, int columns = 1)
-{
-    auto* box = new QGroupBox(title, parent);
-    auto* grid = new QGridLayout(box);
-    group = new QButtonGroup(box);
-    int i = 0;
-    for (const Option& o : options) {
-        auto* b = new QRadioButton(QString::fromUtf8(o.caption), box);
-        b->setObjectName(QString::fromLatin1(o.name));
-        b->setAccessibleName(QStringLiteral("%1 %2").arg(title, QString::fromUtf8(o.caption)));
-        b->setProperty(ValueProperty, QString::fromLatin1(o.value));
-        group->addButton(b, i);
-        grid->addWidget(b, i / columns, i % columns);
-        ++i;
-    }
-    return box;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLabel* shownValue(const char* name, const QString& accessible, QWidget* parent)
 {
@@ -80,12 +48,6 @@ QLabel* shownValue(const char* name, const QString& accessible, QWidget* parent)
     l->setMinimumWidth(110);
     l->setAccessibleName(accessible);
     return l;
-}
-
-QString checkedValue(const QButtonGroup* group)
-{
-    const QAbstractButton* b = group->checkedButton();
-    return b ? b->property(ValueProperty).toString() : QString();
 }
 
 } // namespace
@@ -184,7 +146,7 @@ void RigWindow::build()
             auto* b = new QRadioButton(QStringLiteral("COM%1").arg(i + 1), box);
             b->setObjectName(QStringLiteral("optComm_%1").arg(i));
             b->setAccessibleName(QStringLiteral("Comm Port COM%1").arg(i + 1));
-            b->setProperty(ValueProperty, QString::number(i + 1));
+            b->setProperty(form::OptionValue, QString::number(i + 1));
             comm->addButton(b, i);
             grid->addWidget(b, i / 5, i % 5);
         }
@@ -295,7 +257,7 @@ void RigWindow::build()
     for (QButtonGroup* g : {comm, baud, parity, dataBits, stopBits, power, pollRate})
         connect(g, &QButtonGroup::buttonClicked, this, [this] { EndTest(); });
     connect(modeBy, &QButtonGroup::buttonClicked, this, [this](QAbstractButton* b) {
-        rig->settings.modeSource = b->property(ValueProperty).toInt();
+        rig->settings.modeSource = b->property(form::OptionValue).toInt();
         showMode(RigLink::NoResponse);
         rig->reading.mode.clear();
     });
@@ -333,12 +295,7 @@ bool RigWindow::eventFilter(QObject* watched, QEvent* event)
 
 void RigWindow::selectOption(QButtonGroup* group, const QString& value)
 {
-    for (QAbstractButton* b : group->buttons()) {
-        if (b->property(ValueProperty).toString() == value) {
-            b->setChecked(true);
-            return;
-        }
-    }
+    form::selectOption(group, value);
 }
 
 void RigWindow::LoadRigSettings()

@@ -1,5 +1,7 @@
 #include "ui/SpotWindow.h"
 
+#include "ui/FormControls.h"
+
 #include "spots/ClusterLink.h"
 #include "spots/SpotLine.h"
 
@@ -27,66 +29,19 @@ namespace zelq {
 
 namespace {
 
-const char* const ValueProperty = "spotValue";
 const QString CrLf = QStringLiteral("\r\n");
 constexpr int PaneLimit = 10000;
 constexpr int PaneKept = 9000;
 
-struct Option {
-    const char* name;
-    const char* caption;
-    const char* value;
-};
+using form::button;
+using form::checkedValue;
+using form::edit;
+using form::optionGroup;
 
-QGroupBox* optionGroup(QWidget* parent, const QString& title, std::initializer_list<Option> options,
-                       QButtonGroup*& group, int columns = 1)
-{
-    auto* box = new QGroupBox(title, parent);
-    auto* grid = new QGridLayout(box);
-    group = new QButtonGroup(box);
-    int i = 0;
-    for (const Option& o : options) {
-        auto* b = new QRadioButton(QString::fromUtf8(o.caption), box);
-        b->setObjectName(QString::fromLatin1(o.name));
-        b->setAccessibleName(QStringLiteral("%1 %2").arg(title, QString::fromUtf8(o.caption)));
-        b->setProperty(ValueProperty, QString::fromLatin1(o.value));
-        group->addButton(b, i);
-        grid->addWidget(b, i / columns, i % columns);
-        ++i;
-    }
-    return box;
-}
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit* edit(const char* name, const QString& accessible, QWidget* parent)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    e->setAccessibleName(accessible);
-    return e;
-}
-
-QString checkedValue(const QButtonGroup* group)
-{
-    const QAbstractButton* b = group->checkedButton();
-    return b ? b->property(ValueProperty).toString() : QString();
-}
-
+// Stored values may carry blanks or another case than the options.
 void selectOption(QButtonGroup* group, const QString& value)
 {
-    for (QAbstractButton* b : group->buttons())
-        if (b->property(ValueProperty).toString().compare(value.trimmed(), Qt::CaseInsensitive) == 0) {
-            b->setChecked(true);
-            return;
-        }
+    form::selectOption(group, value.trimmed(), Qt::CaseInsensitive);
 }
 
 QString helpFor(const QString& source)
