@@ -21,6 +21,7 @@
 //   tests/pg/pg_test_server start BUILD
 //   BUILD/bin/bench_contact_entry "$(cat BUILD/pg_test_server.address)"
 //   tests/pg/pg_test_server stop BUILD
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/Beeper.h"
 #include "core/Clock.h"
@@ -52,6 +53,8 @@
 #include <random>
 
 using namespace zelq;
+using bench::SilentBeeper;
+using bench::SilentDialogs;
 using bench::percentile;
 
 using zelq::bench::RawConnection;
@@ -62,29 +65,6 @@ namespace {
 constexpr int smallLog = 14000;
 constexpr int largeLog = 100000;
 const StationPosition station{41.7148, 72.7272};
-
-class SilentDialogs final : public OperatorDialogs {
-public:
-    DialogButton message(const QString& title, const QString&, const QList<DialogButton>& buttons,
-                         DialogIcon) override
-    {
-        lastTitle = title;
-        return buttons.isEmpty() ? DialogButton::Ok : buttons.first();
-    }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<Rgb> chooseColour(const QString&, Rgb) override { return std::nullopt; }
-    QString lastTitle;
-};
-
-class SilentBeeper final : public Beeper {
-public:
-    void beep() override {}
-};
 
 // The log window reduced to its texts: what Mains reads and writes.
 class TextView final : public EntryView {
@@ -255,7 +235,6 @@ void benchKeystrokes(const PrefixTable& prefixes, int contacts, Table& table)
         table.failed(engine, QStringLiteral("impossible"));
 }
 
-
 bool fill(RawConnection& raw, ContestGenerator& gen, int count, QString* error)
 {
     if (!raw.transaction()) {
@@ -376,7 +355,6 @@ bool benchMains(const QString& engine, const QString& address, const PrefixTable
               percentile(inserts, 0.5), QStringLiteral("-"));
     return true;
 }
-
 
 } // namespace
 

@@ -23,6 +23,7 @@
 // The contacts are written in bulk on a connection of the bench's own; the
 // measured operations go through LogStore and LogSession as the program
 // runs them.
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/OperatorDialogs.h"
 #include "log/LogSession.h"
@@ -44,6 +45,8 @@
 #include <random>
 
 using namespace zelq;
+using bench::SilentBeeper;
+using bench::SilentDialogs;
 using bench::percentile;
 
 using zelq::bench::RawConnection;
@@ -55,21 +58,6 @@ constexpr int smallLog = 14000;
 constexpr int largeLog = 100000;
 
 // The bench asks nothing: every question gets its first button.
-class SilentDialogs final : public OperatorDialogs {
-public:
-    DialogButton message(const QString&, const QString&, const QList<DialogButton>& buttons,
-                         DialogIcon) override
-    {
-        return buttons.isEmpty() ? DialogButton::Ok : buttons.first();
-    }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<Rgb> chooseColour(const QString&, Rgb) override { return std::nullopt; }
-};
 
 // Contacts of a two-day contest: about a third as many stations as
 // contacts, each worked on a few bands; mostly sections, some North
@@ -137,7 +125,6 @@ private:
     std::mt19937 rng;
     QStringList calls;
 };
-
 
 // Appends contacts [from, to) in one transaction, a few hundred to a statement.
 bool fill(RawConnection& raw, ContestGenerator& gen, int from, int to, QString* error)
@@ -300,7 +287,6 @@ bool benchOne(const QString& engine, const QString& address, Table& table)
               *std::max_element(inserts.begin(), inserts.end()), QStringLiteral("-"));
     return true;
 }
-
 
 } // namespace
 

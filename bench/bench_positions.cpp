@@ -26,6 +26,7 @@
 //   tests/pg/pg_test_server start BUILD
 //   BUILD/bin/bench_positions --seconds 30 "$(cat BUILD/pg_test_server.address)"
 //   tests/pg/pg_test_server stop BUILD
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/Beeper.h"
 #include "core/Clock.h"
@@ -66,6 +67,8 @@
 #include <memory>
 
 using namespace zelq;
+using bench::SilentBeeper;
+using bench::SilentDialogs;
 using zelq::bench::percentile;
 
 namespace {
@@ -86,30 +89,6 @@ qint64 threadCpuNs()
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
-
-class SilentDialogs final : public OperatorDialogs {
-public:
-    DialogButton message(const QString& title, const QString&, const QList<DialogButton>& buttons,
-                         DialogIcon) override
-    {
-        if (title != QLatin1String("Open existing log?"))
-            unexpected << title;
-        return buttons.isEmpty() ? DialogButton::Ok : buttons.first();
-    }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<Rgb> chooseColour(const QString&, Rgb) override { return std::nullopt; }
-    QStringList unexpected;
-};
-
-class SilentBeeper final : public Beeper {
-public:
-    void beep() override {}
-};
 
 // The longest single event handled at the top of the event loop.
 class TimedApplication : public QApplication {

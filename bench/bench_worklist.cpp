@@ -21,6 +21,7 @@
 //   tests/pg/pg_test_server start BUILD
 //   BUILD/bin/bench_worklist "$(cat BUILD/pg_test_server.address)"
 //   tests/pg/pg_test_server stop BUILD
+#include "BenchDialogs.h"
 #include "BenchSupport.h"
 #include "core/Beeper.h"
 #include "core/Clock.h"
@@ -62,6 +63,8 @@
 #include <random>
 
 using namespace zelq;
+using bench::SilentBeeper;
+using bench::SilentDialogs;
 
 using zelq::bench::RawConnection;
 using zelq::bench::maintenance;
@@ -71,31 +74,6 @@ namespace {
 constexpr int smallLog = 14000;
 constexpr int largeLog = 100000;
 constexpr int latencyRuns = 20;
-
-// Every question gets its first button: Yes to continuing the log.
-class SilentDialogs final : public OperatorDialogs {
-public:
-    DialogButton message(const QString& title, const QString&, const QList<DialogButton>& buttons,
-                         DialogIcon) override
-    {
-        if (title != QLatin1String("Open existing log?"))
-            unexpected << title;
-        return buttons.isEmpty() ? DialogButton::Ok : buttons.first();
-    }
-    std::optional<QString> inputText(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<Rgb> chooseColour(const QString&, Rgb) override { return std::nullopt; }
-    QStringList unexpected;
-};
-
-class SilentBeeper final : public Beeper {
-public:
-    void beep() override {}
-};
 
 // Contacts of a two-day contest, in logging order: mostly sections, some
 // North American countries, a little DX, over seven bands.
@@ -157,7 +135,6 @@ private:
     std::mt19937 rng;
     QStringList calls;
 };
-
 
 // Appends contacts [from, to) of a log planned at `planned` contacts, in
 // one transaction.
@@ -484,7 +461,6 @@ bool benchServer(const QString& folder, const QString& address, Table& table)
               medianOf(toNotice), QStringLiteral("-"));
     return true;
 }
-
 
 } // namespace
 
