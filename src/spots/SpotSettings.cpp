@@ -48,7 +48,9 @@ QuotedWriter spotSettingsWriter(const SpotSettings& s)
         .text(s.commandChar)
         .text(s.telnetPort)
         .text(s.telnetHost)
-        .text(s.loginCall);
+        .text(s.loginCall)
+        .text(s.agwHost)
+        .number(s.agwPort);
     return w;
 }
 
@@ -89,7 +91,9 @@ int readSpotSettings(const QString& path, SpotSettings& s)
     text(s.baud) && text(s.parity) && text(s.dataBits) && text(s.stopBits) && number(s.comPort)
         && text(s.power) && text(s.source) && number(s.convertToHex) && number(s.handshaking)
         && number(s.dxOnly) && option(s.showList) && text(s.commandChar) && text(s.telnetPort)
-        && text(s.telnetHost) && text(s.loginCall);
+        && text(s.telnetHost) && text(s.loginCall) && text(s.agwHost) && number(s.agwPort);
+    if (s.agwPort < 1 || s.agwPort > 65535)
+        s.agwPort = SpotSettings().agwPort;
     return count;
 }
 
