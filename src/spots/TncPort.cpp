@@ -2,7 +2,7 @@
 
 namespace zelq {
 
-TncPort::TncPort(SerialLine& l, QObject* parent) : QObject(parent), line(l)
+TncPort::TncPort(SerialLine& l, QObject* parent) : QObject(parent), line(&l)
 {
     retry.setSingleShot(true);
     connect(&retry, &QTimer::timeout, this, [this] {
@@ -13,7 +13,7 @@ TncPort::TncPort(SerialLine& l, QObject* parent) : QObject(parent), line(l)
         else
             retry.start(retryMs);
     });
-    connect(&line, &SerialLine::failed, this, &TncPort::onFailed);
+    connect(line, &SerialLine::failed, this, &TncPort::onFailed);
 }
 
 TncPort::~TncPort()
@@ -54,18 +54,18 @@ bool TncPort::OpenTncPort(const SpotSettings& s, QString* failure)
 
 bool TncPort::openLine(QString* failure)
 {
-    if (!line.open(request)) {
-        if (failure)
-            *failure = line.openFailure();
+    if (!line || !line->open(request)) {
+        if (failure && line)
+            *failure = line->openFailure();
         return false;
     }
     // Both lines down, then the one that powers the TNC up; a line the
     // port cannot set (RTS under RTS/CTS handshaking) is no failure.
-    line.lowerDtrAndRts();
+    line->lowerDtrAndRts();
     if (power == QLatin1String("R"))
-        line.setRts(true);
+        line->setRts(true);
     else if (power == QLatin1String("D"))
-        line.setDtr(true);
+        line->setDtr(true);
     return true;
 }
 
@@ -73,8 +73,8 @@ void TncPort::close()
 {
     open = false;
     retry.stop();
-    if (line.isOpen())
-        line.close();
+    if (isOpen())
+        line->close();
     input.clear();
 }
 
@@ -89,21 +89,21 @@ void TncPort::onFailed(const QString& reason)
 
 QStringList TncPort::ReadTncInput()
 {
-    if (!line.isOpen())
+    if (!isOpen())
         return {};
-    const QString text = line.readAllText();
+    const QString text = line->readAllText();
     return text.isEmpty() ? QStringList{} : input.feed(text);
 }
 
 bool TncPort::sendLine(const QString& text)
 {
-    return line.isOpen() && line.writeText(text + QLatin1Char('\r'));
+    return isOpen() && line->writeText(text + QLatin1Char('\r'));
 }
 
 bool TncPort::sendCommandCharacter(const QString& hex)
 {
     const std::optional<char> c = commandCharacter(hex);
-    return c && line.isOpen() && line.write(QByteArray(1, *c));
+    return c && isOpen() && line->write(QByteArray(1, *c));
 }
 
 } // namespace zelq

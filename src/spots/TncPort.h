@@ -10,6 +10,7 @@
 #include "spots/TncInput.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 namespace zelq {
@@ -17,7 +18,7 @@ namespace zelq {
 class TncPort final : public QObject {
     Q_OBJECT
 public:
-    // `line` stays the caller's.
+    // `line` stays the caller's; it may go before this port does.
     explicit TncPort(SerialLine& line, QObject* parent = nullptr);
     ~TncPort() override;
 
@@ -28,9 +29,9 @@ public:
     // Opens the port; false with `failure` telling why.
     bool OpenTncPort(const SpotSettings& s, QString* failure = nullptr);
     void close();
-    bool isOpen() const { return line.isOpen(); }
+    bool isOpen() const { return line && line->isOpen(); }
     bool wanted() const { return open; }
-    QString devicePath() const { return line.devicePath(); }
+    QString devicePath() const { return line ? line->devicePath() : QString(); }
 
     // Everything received since the last call, as complete lines.
     QStringList ReadTncInput();
@@ -48,7 +49,7 @@ private:
     bool openLine(QString* failure);
     void onFailed(const QString& reason);
 
-    SerialLine& line;
+    QPointer<SerialLine> line;
     SerialOpenRequest request;
     QString power;
     TncInputBuffer input;
