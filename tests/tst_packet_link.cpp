@@ -1,9 +1,11 @@
 // Packet radio sources: the AGW frame codec and the TNC input rules as
 // tables, the AGW link end to end against the simulated engine.
 #include "AgwSimulator.h"
+#include "FakeSerialLine.h"
 #include "spots/AgwFrame.h"
 #include "spots/AgwLink.h"
 #include "spots/TncInput.h"
+#include "spots/TncPort.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -42,6 +44,7 @@ private slots:
     void tncLinesNeedTwoLineEnds();
     void repeatFilterMatchesWholeRecentLines();
     void commandCharacterFromHex();
+    void tncPortPowersItsLineAndComesBackAfterAFailure();
     void registersMonitorsConnectsAndTakesSpotsOnce();
     void retryOutNoticeIsShownAndNothingIsConnected();
     void refusedRegistrationAndRefusedEngineFail();
@@ -194,6 +197,52 @@ void PacketLinkTest::commandCharacterFromHex()
     QCOMPARE(commandCharacter(""), std::nullopt);
     QCOMPARE(commandCharacter("3G"), std::nullopt);
     QCOMPARE(commandCharacter("103"), std::nullopt);
+}
+
+void PacketLinkTest::tncPortPowersItsLineAndComesBackAfterAFailure()
+{
+    FakeSerialLine line;
+    TncPort tnc(line);
+    tnc.retryMs = 50;
+    QStringList notes;
+    QObject::connect(&tnc, &TncPort::note, [&](const QString& n) { notes << n; });
+    SpotSettings s;
+    s.baud = "1200";
+    s.parity = "E";
+    s.dataBits = "7";
+    s.stopBits = "2";
+    s.comPort = 4;
+    s.handshaking = 4;
+    s.power = "D";
+    QVERIFY(tnc.OpenTncPort(s));
+    QCOMPARE(line.opens.last().settingsText, QString("1200,E,7,2"));
+    QCOMPARE(line.opens.last().port, 4);
+    QCOMPARE(line.opens.last().handshake, Handshake::RtsCtsXonXoff);
+    QVERIFY(line.dtr);
+    QVERIFY(!line.rts); // lowered on open, only the chosen line is raised
+
+    line.receive("junk\rDX de K1TTT: 14025.0 W1AW");
+    QVERIFY(tnc.ReadTncInput().isEmpty());
+    line.fail("device gone");
+    QVERIFY(notes.last().contains("device gone"));
+    line.refuseOpenWith = "No such file or directory";
+    QTest::qWait(120);
+    QVERIFY(line.opens.size() >= 2); // tried again, still refused
+    line.refuseOpenWith.clear();
+    QTRY_VERIFY(tnc.isOpen());
+    QCOMPARE(notes.last(), QString("** TNC Serial Port Open **"));
+    QVERIFY(line.dtr);
+    // The half line from before the failure is gone with it.
+    line.receive("\rnew line\r");
+    QCOMPARE(tnc.ReadTncInput(), QStringList{"new line"});
+
+    tnc.close();
+    const qsizetype opens = line.opens.size();
+    line.fail("again");
+    QTest::qWait(120);
+    QCOMPARE(line.opens.size(), opens); // closed by the operator: no retry
+    QVERIFY(!tnc.sendLine("x"));
+    QVERIFY(!tnc.sendCommandCharacter("03"));
 }
 
 void PacketLinkTest::registersMonitorsConnectsAndTakesSpotsOnce()
