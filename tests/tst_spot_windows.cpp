@@ -137,13 +137,15 @@ void SpotWindowsTest::ctrlDOpensTheWindowAndDoneWritesItsFile()
     QFile f(home.installDir() + QStringLiteral("/PackSpot.txt"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
-    QCOMPARE(lines.size(), 16);
+    QCOMPARE(lines.size(), 18);
     QCOMPARE(lines[6], QByteArray("\"Telnet\"\r"));
     QCOMPARE(lines[10], QByteArray("#FALSE#\r"));
     QCOMPARE(lines[11], QByteArray("\"1B\"\r"));
     QCOMPARE(lines[12], QByteArray("\"8000\"\r"));
     QCOMPARE(lines[13], QByteArray("\"dxc.example.net\"\r"));
     QCOMPARE(lines[14], QByteArray("\"W1AW-5\"\r"));
+    QCOMPARE(lines[15], QByteArray("\"127.0.0.1\"\r"));
+    QCOMPARE(lines[16], QByteArray("8000\r"));
 
     // The menu opens the same window again, and a new run starts with the
     // band map as stored.

@@ -91,11 +91,13 @@ void SpotsTest::settingsFileRoundTripsAndReadsShortFiles()
     s.dxOnly = 1;
     s.comPort = 4;
     s.loginCall = QStringLiteral("W1AW-2");
+    s.agwHost = QStringLiteral("radio.local");
+    s.agwPort = 8010;
     QVERIFY(saveSpotSettings(path, s));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = f.readAll().split('\n');
-    QCOMPARE(lines.size(), 16); // 15 lines, each ending in CR LF
+    QCOMPARE(lines.size(), 18); // 17 lines, each ending in CR LF
     QCOMPARE(lines[0], QByteArray("\"9600\"\r"));
     QCOMPARE(lines[4], QByteArray("4\r"));
     QCOMPARE(lines[6], QByteArray("\"Telnet\"\r"));
@@ -103,9 +105,13 @@ void SpotsTest::settingsFileRoundTripsAndReadsShortFiles()
     QCOMPARE(lines[10], QByteArray("#FALSE#\r"));
     QCOMPARE(lines[13], QByteArray("\"dxc.example.net\"\r"));
     QCOMPARE(lines[14], QByteArray("\"W1AW-2\"\r"));
+    QCOMPARE(lines[15], QByteArray("\"radio.local\"\r"));
+    QCOMPARE(lines[16], QByteArray("8010\r"));
 
     SpotSettings back;
-    QCOMPARE(readSpotSettings(path, back), 15);
+    QCOMPARE(readSpotSettings(path, back), 17);
+    QCOMPARE(back.agwHost, s.agwHost);
+    QCOMPARE(back.agwPort, 8010);
     QCOMPARE(back.source, s.source);
     QCOMPARE(back.showList, false);
     QCOMPARE(back.telnetPort, s.telnetPort);
@@ -123,6 +129,8 @@ void SpotsTest::settingsFileRoundTripsAndReadsShortFiles()
     QVERIFY(p.showList);
     QCOMPARE(p.commandChar, QStringLiteral("1B"));
     QCOMPARE(p.loginFor(QStringLiteral(" K1ABC ")), QStringLiteral("K1ABC"));
+    QCOMPARE(p.agwHost, QStringLiteral("127.0.0.1"));
+    QCOMPARE(p.agwPort, 8000);
 }
 
 void SpotsTest::assemblerSplitsLinesCutAnywhere()

@@ -25,7 +25,9 @@ QuotedWriter spotSettingsWriter(const SpotSettings& s)
         .text(s.commandChar)
         .text(s.telnetPort)
         .text(s.telnetHost)
-        .text(s.loginCall);
+        .text(s.loginCall)
+        .text(s.agwHost)
+        .number(s.agwPort);
     return w;
 }
 
@@ -41,7 +43,9 @@ int readSpotSettings(const QString& path, SpotSettings& s)
         && f.number(s.comPort) && f.text(s.power) && f.text(s.source) && f.number(s.convertToHex)
         && f.number(s.handshaking) && f.number(s.dxOnly) && f.option(s.showList)
         && f.text(s.commandChar) && f.text(s.telnetPort) && f.text(s.telnetHost)
-        && f.text(s.loginCall);
+        && f.text(s.loginCall) && f.text(s.agwHost) && f.number(s.agwPort);
+    if (s.agwPort < 1 || s.agwPort > 65535)
+        s.agwPort = SpotSettings().agwPort;
     return f.count();
 }
 

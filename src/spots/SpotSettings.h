@@ -1,8 +1,9 @@
 #pragma once
 // The spotting window's stored settings, "PackSpot.txt": fourteen items in
 // a fixed order (quoted texts, bare numbers, the list/band-map choice as
-// #TRUE# or #FALSE#), then our own addition: the login call for a cluster
-// (empty: the station's own call).
+// #TRUE# or #FALSE#), then our own additions: the login call for a cluster
+// (empty: the station's own call), and the AGW packet engine's host
+// (quoted) and TCP port (bare).
 
 #include <QString>
 
@@ -24,6 +25,8 @@ struct SpotSettings {
     QString telnetPort = QStringLiteral("7300");
     QString telnetHost;
     QString loginCall;                        // call with optional SSID
+    QString agwHost = QStringLiteral("127.0.0.1");
+    int agwPort = 8000;
 
     static QString fileName() { return QStringLiteral("PackSpot.txt"); }
 

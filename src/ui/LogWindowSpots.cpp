@@ -13,6 +13,7 @@
 #include "ui/SpectrumMapWindow.h"
 #include "ui/SpotListView.h"
 #include "ui/SpotPanel.h"
+#include "devices/QtSerialLine.h"
 #include "ui/SpotWindow.h"
 
 #include <QDir>
@@ -74,6 +75,9 @@ SpotWindow& LogWindowSpots::spotWindow()
         };
         form->displayChanged = [this](bool list) { applyDisplay(list); };
         form->redrawBandMap = [this] { DisplayBandMapLabels(); };
+        form->dialogs = &app.dialogs;
+        form->beeper = &app.beeper;
+        form->setSerialLine(new QtSerialLine(app.devices, app.folders.install, form));
     }
     return *form;
 }

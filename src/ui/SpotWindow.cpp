@@ -2,8 +2,13 @@
 
 #include "ui/FormControls.h"
 
+#include "core/Beeper.h"
+#include "core/OperatorDialogs.h"
+#include "spots/AgwLink.h"
 #include "spots/ClusterLink.h"
 #include "spots/SpotLine.h"
+#include "spots/TncInput.h"
+#include "spots/TncPort.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -30,6 +35,13 @@ namespace zelq {
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
+const QString Caption = QStringLiteral("DX Spotting Setup");
+const QString AgwIntro = QStringLiteral(
+    "Unable to connect to the AGW Packet Engine.  To use the AGW Packet Engine to send and receive packet "
+    "with your soundcard or devices such a Baypac:");
+const QString AgwWhere = QStringLiteral(
+    "- The AGW Packet Engine runs on Windows; on Linux, Direwolf (package direwolf) offers the same "
+    "TCP/IP interface, by default on port 8000.");
 constexpr int PaneLimit = 10000;
 constexpr int PaneKept = 9000;
 
@@ -52,7 +64,8 @@ QString helpFor(const QString& source)
     if (source == SourceTnc)
         return QStringLiteral("Choose the serial port and settings of your TNC, then click Open Port.");
     if (source == SourceAgw)
-        return QStringLiteral("Start the AGW Packet Engine, then click Open Port.");
+        return QStringLiteral("Start the AGW Packet Engine (or Direwolf), then click Open Port.  Connect to a "
+                              "cluster node with :C CALL, leave it with :D.");
     return QStringLiteral("Choose a source of DX spots.");
 }
 
@@ -64,6 +77,7 @@ SpotWindow::SpotWindow(const QString& settingsPath, QWidget* parent)
     setObjectName(QStringLiteral("PacketSpotfrm"));
     setWindowTitle(QStringLiteral("DX Spotting Setup"));
     link = new ClusterLink(this);
+    agw = new AgwLink(this);
     build();
     timer1 = new QTimer(this);
     timer1->setObjectName(QStringLiteral("Timer1"));
@@ -75,6 +89,28 @@ SpotWindow::SpotWindow(const QString& settingsPath, QWidget* parent)
     connect(link, &ClusterLink::openFailed, this, [this] {
         label4->hide();
         timer1->stop();
+    });
+
+    connect(agw, &AgwLink::note, this, [this](const QString& text) { appendTraffic(text + CrLf); });
+    connect(agw, &AgwLink::lineReceived, this, &SpotWindow::lineArrived);
+    connect(agw, &AgwLink::opened, this, [this] {
+        appendTraffic(CrLf + QStringLiteral("** Successfully connected to AGW Packet Engine **") + CrLf + CrLf);
+    });
+    connect(agw, &AgwLink::openFailed, this, &SpotWindow::agwFailed);
+    connect(agw, &AgwLink::lost, this, [this] {
+        setWindowTitle(Caption);
+        label4->hide();
+        timer1->stop();
+    });
+    connect(agw, &AgwLink::stationConnected, this, [this](const QString& call) {
+        appendTraffic(QStringLiteral("** Connected to ") + call + QStringLiteral(" **") + CrLf);
+        setWindowTitle(Caption + QStringLiteral(" - Connected to ") + call);
+        beep();
+    });
+    connect(agw, &AgwLink::stationDisconnected, this, [this](const QString& call) {
+        beep(2);
+        appendTraffic(CrLf + QStringLiteral("** Disconnected from ") + call + QStringLiteral(" **") + CrLf);
+        setWindowTitle(Caption);
     });
 
     loading = true;
@@ -127,6 +163,22 @@ void SpotWindow::build()
         telnet->addWidget(field, row++, 1);
     }
     sourceColumn->addWidget(telnetBox);
+
+    agwBox = new QGroupBox(QStringLiteral("AGW Packet Engine"), this);
+    agwBox->setObjectName(QStringLiteral("fraAgw"));
+    auto* agwGrid = new QGridLayout(agwBox);
+    txtAgwHost = edit("txtAgwHost", QStringLiteral("AGW host"), agwBox);
+    txtAgwPort = edit("txtAgwPort", QStringLiteral("AGW port"), agwBox);
+    txtAgwPort->setValidator(new QIntValidator(1, 65535, txtAgwPort));
+    txtAgwPort->setMaximumWidth(80);
+    row = 0;
+    for (auto [caption, field] : {std::pair{"Host:", txtAgwHost}, std::pair{"Port:", txtAgwPort}}) {
+        auto* l = new QLabel(QString::fromLatin1(caption), agwBox);
+        l->setBuddy(field);
+        agwGrid->addWidget(l, row, 0);
+        agwGrid->addWidget(field, row++, 1);
+    }
+    sourceColumn->addWidget(agwBox);
     sourceColumn->addStretch(1);
     top->addLayout(sourceColumn);
 
@@ -199,6 +251,7 @@ void SpotWindow::build()
     txtUnProcessed->setObjectName(QStringLiteral("txtUnProcessed"));
     txtUnProcessed->setAccessibleName(QStringLiteral("Cluster traffic"));
     txtUnProcessed->setReadOnly(true);
+    txtUnProcessed->installEventFilter(this);
     txtUnProcessed->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
@@ -237,6 +290,8 @@ void SpotWindow::build()
     setTabOrder(list1, txtTelnetHost);
     setTabOrder(txtTelnetHost, txtTelnetPort);
     setTabOrder(txtTelnetPort, txtLoginCall);
+    setTabOrder(txtLoginCall, txtAgwHost);
+    setTabOrder(txtAgwHost, txtAgwPort);
 }
 
 void SpotWindow::LoadSpotSettings()
@@ -258,6 +313,8 @@ void SpotWindow::LoadSpotSettings()
     txtTelnetPort->setText(stored.telnetPort);
     txtTelnetHost->setText(stored.telnetHost);
     txtLoginCall->setText(stored.loginCall);
+    txtAgwHost->setText(stored.agwHost);
+    txtAgwPort->setText(QString::number(stored.agwPort));
     const QList<QListWidgetItem*> match = list1->findItems(stored.source, Qt::MatchExactly);
     list1->setCurrentItem(match.isEmpty() ? list1->item(0) : match.first());
     List1_Click();
@@ -279,6 +336,12 @@ void SpotWindow::collect()
     stored.telnetPort = txtTelnetPort->text();
     stored.telnetHost = txtTelnetHost->text().trimmed();
     stored.loginCall = txtLoginCall->text().trimmed().toUpper();
+    stored.agwHost = txtAgwHost->text().trimmed();
+    if (stored.agwHost.isEmpty())
+        stored.agwHost = SpotSettings().agwHost;
+    bool portOk = false;
+    const int agwPort = txtAgwPort->text().trimmed().toInt(&portOk);
+    stored.agwPort = portOk && agwPort >= 1 && agwPort <= 65535 ? agwPort : SpotSettings().agwPort;
     if (list1->currentItem())
         stored.source = list1->currentItem()->text();
 }
@@ -296,6 +359,7 @@ void SpotWindow::List1_Click()
     const QString source = list1->currentItem() ? list1->currentItem()->text() : SourceNone;
     serialBox->setEnabled(source == SourceTnc);
     telnetBox->setEnabled(source == SourceTelnet);
+    agwBox->setEnabled(source == SourceAgw);
     lblHelp->setText(helpFor(source));
     if (source == SourceTnc) {
         if (!loading)
@@ -344,24 +408,129 @@ void SpotWindow::Command1_Click()
 {
     collect();
     txtUnProcessed->setPlainText(QStringLiteral("** Attempting to Open Port **\n\n"));
+    if (tnc)
+        tnc->close();
     if (stored.source == SourceNone)
         return;
     label4->show();
     if (isVisible())
         txtSent->setFocus();
-    if (stored.source == SourceTelnet) {
+    if (stored.source == SourceTelnet)
         ConnectTelnet();
+    else if (stored.source == SourceTnc)
+        OpenTnc();
+    else if (stored.source == SourceAgw)
+        ConnectAgw();
+}
+
+void SpotWindow::OpenTnc()
+{
+    link->close();
+    agw->AGWClose();
+    QString failure = QStringLiteral("No serial port is available.");
+    if (tnc && tnc->OpenTncPort(stored, &failure)) {
+        appendTraffic(QStringLiteral("** TNC Serial Port Open **") + CrLf + CrLf);
+        timer1->start();
         return;
     }
-    // The serial TNC and the AGW Packet Engine are not part of this build.
-    appendTraffic(QStringLiteral("** %1 is not available in this version; choose Telnet **").arg(stored.source)
-                  + CrLf);
+    appendTraffic(QStringLiteral("** Unable to open TNC Serial Port **") + CrLf + CrLf + failure + CrLf);
     label4->hide();
+    showMessage(QStringLiteral("Invalid Comm Settings."),
+                QStringLiteral("The comm port that you selected for DX Spotting is either in use, invalid or the "
+                               "settings that you have selected are invalid.  Please select another combination "
+                               "or choose None for your DX Spot selection."));
+}
+
+void SpotWindow::ConnectAgw()
+{
+    link->close();
+    const QString call = (ownCall ? ownCall() : QString()).trimmed();
+    if (call.isEmpty()) {
+        label4->hide();
+        beep();
+        showMessage(QStringLiteral("Call Sign Required!"),
+                    QStringLiteral("Please enter your call sign on the setup form to transmit!"));
+        return;
+    }
+    setWindowTitle(Caption);
+    appendTraffic(QStringLiteral("Attempting connection to the AGW Packet Engine at %1:%2")
+                      .arg(stored.agwHost).arg(stored.agwPort) + CrLf);
+    timer1->start();
+    agw->AGWStartPoll(stored.agwHost, quint16(stored.agwPort), call);
+}
+
+void SpotWindow::agwFailed()
+{
+    label4->hide();
+    timer1->stop();
+    appendTraffic(CrLf + AgwIntro + CrLf
+                  + QStringLiteral("- Run the Packet Engine software and configure it as described on the AGW Packet "
+                                   "Engine website for your sound card or TNC.") + CrLf
+                  + AgwWhere + CrLf + QStringLiteral("- Click Open from this program.") + CrLf);
+    if (!isVisible())
+        show();
+    showMessage(QStringLiteral("Unable to connect to the AGW Packet Engine."),
+                AgwIntro + QStringLiteral("\n\n- Make sure the AGW Packet Engine software is running and configure "
+                                          "it as described on the AGW Packet Engine website.\n")
+                    + AgwWhere);
+}
+
+void SpotWindow::SendAgwText(const QString& text)
+{
+    if (text.startsWith(QLatin1Char(':'))) {
+        const QString command = text.mid(1, 1).toUpper();
+        const QString argument = text.mid(2).trimmed().toUpper();
+        if (command == QLatin1String("C")) {
+            if (argument.isEmpty()) {
+                showMessage(QStringLiteral("Call sign Required"),
+                            QStringLiteral("You must enter a call sign to connect to such as :C DORVY"));
+                return;
+            }
+            agw->AGWPutData(argument, {}, 'C');
+        } else if (command == QLatin1String("D") && !agw->connectedStation().isEmpty()) {
+            agw->AGWPutData(agw->connectedStation(), {}, 'd');
+        }
+        return;
+    }
+    if (!agw->connectedStation().isEmpty()) {
+        agw->AGWPutData(agw->connectedStation(), text.toLatin1() + '\r', 'D');
+        appendTraffic(text + CrLf);
+    }
+}
+
+void SpotWindow::showMessage(const QString& title, const QString& text)
+{
+    if (dialogs)
+        dialogs->message(title, text, {DialogButton::Ok}, DialogIcon::Warning);
+}
+
+void SpotWindow::beep(int times)
+{
+    for (int i = 0; beeper && i < times; ++i)
+        beeper->beep();
+}
+
+void SpotWindow::setSerialLine(SerialLine* line)
+{
+    if (tnc || !line)
+        return;
+    tnc = new TncPort(*line, this);
+    connect(tnc, &TncPort::note, this, [this](const QString& text) { appendTraffic(text + CrLf); });
+}
+
+bool SpotWindow::Form_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool ctrlC = key == Qt::Key_C && (modifiers & Qt::ControlModifier);
+    if (!(key == Qt::Key_Escape || ctrlC) || stored.source != SourceTnc || !tnc || !tnc->isOpen())
+        return false;
+    tnc->sendCommandCharacter(txtHex->text());
+    return true;
 }
 
 void SpotWindow::ConnectTelnet()
 {
     link->close();
+    agw->AGWClose();
     bool ok = false;
     const uint port = stored.telnetPort.trimmed().toUInt(&ok);
     const QString host = stored.telnetHost;
@@ -377,7 +546,11 @@ void SpotWindow::Command2_Click()
         return;
     label4->hide();
     appendTraffic(CrLf + CrLf + QStringLiteral("** Port Closed **"));
+    if (tnc)
+        tnc->close();
     link->close();
+    agw->AGWClose(); // a connected station is disconnected first
+    setWindowTitle(Caption);
     timer1->stop();
 }
 
@@ -394,7 +567,13 @@ void SpotWindow::sendTyped()
     if (!listening())
         Command1_Click();
     const QString text = txtSent->text();
-    if (stored.source == SourceTelnet) {
+    if (stored.source == SourceTnc) {
+        if (tnc)
+            tnc->sendLine(text); // the TNC echoes it
+    } else if (stored.source == SourceAgw) {
+        if (timer1->isActive())
+            SendAgwText(text);
+    } else if (stored.source == SourceTelnet) {
         if (link->isConnected()) {
             link->sendLine(text);
             appendTraffic(text + CrLf);
@@ -421,8 +600,19 @@ void SpotWindow::lineArrived(const QString& line)
         AddSpot(f->frequency, f->call, line);
 }
 
+void SpotWindow::tncLineArrived(const QString& line)
+{
+    // A TNC repeats what it hears twice; a line still in view is dropped.
+    if (line.trimmed().isEmpty() || shownRecently(paneText(), line))
+        return;
+    lineArrived(line);
+}
+
 void SpotWindow::Timer1_Timer()
 {
+    if (stored.source == SourceTnc && tnc)
+        for (const QString& line : tnc->ReadTncInput())
+            tncLineArrived(line);
     if (ticker.tick() && redrawBandMap)
         redrawBandMap();
 }
@@ -440,8 +630,29 @@ void SpotWindow::closeEvent(QCloseEvent* event)
     hide();
 }
 
+void SpotWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (!Form_KeyDown(event->key(), event->modifiers()))
+        QWidget::keyPressEvent(event);
+}
+
 bool SpotWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == txtSent || watched == txtUnProcessed)
+        && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl+C would be copy in a text field: with the TNC open it is the
+        // command-mode key.
+        if (stored.source == SourceTnc && tnc && tnc->isOpen()
+            && (key->key() == Qt::Key_Escape || (key->key() == Qt::Key_C && (key->modifiers() & Qt::ControlModifier)))) {
+            if (event->type() == QEvent::ShortcutOverride) {
+                key->accept();
+                return true;
+            }
+            Form_KeyDown(key->key(), key->modifiers());
+            return true;
+        }
+    }
     if (watched == txtSent && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

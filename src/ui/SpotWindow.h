@@ -3,7 +3,9 @@
 // used and how to reach it, the raw traffic, a line to send back, and the
 // spot of the last contact. One window for the life of the program: Done
 // only hides it, so the connection stays up. It owns the cluster link and
-// hands every spot line on to the log window's spot store.
+// hands every spot line on to the log window's spot store. The sources:
+// a cluster over Telnet, a TNC on a serial port, or a cluster node reached
+// through an AGW packet engine.
 
 #include "spots/SpotSettings.h"
 #include "spots/SpotStore.h"
@@ -23,7 +25,12 @@ class QTimer;
 
 namespace zelq {
 
+class AgwLink;
+class Beeper;
 class ClusterLink;
+class OperatorDialogs;
+class SerialLine;
+class TncPort;
 
 class SpotWindow final : public QWidget {
     Q_OBJECT
@@ -39,6 +46,13 @@ public:
     void sendTyped();      // Enter in the send box
 
     ClusterLink& cluster() { return *link; }
+    AgwLink& agwLink() { return *agw; }
+    // The serial line a TNC is reached through (the window's own; set
+    // once, before the first open). Without one, TNC cannot be opened.
+    void setSerialLine(SerialLine* line);
+    TncPort* tncPort() const { return tnc; }
+    // Esc or Ctrl+C with the TNC open: the command-mode character.
+    bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
     const SpotSettings& settings() const { return stored; }
     bool listening() const;
     QString paneText() const;
@@ -56,12 +70,15 @@ public:
     std::function<void(bool)> displayChanged;
     // Every 361st tick of the 333 ms timer: the band map is redrawn.
     std::function<void()> redrawBandMap;
+    OperatorDialogs* dialogs = nullptr;
+    Beeper* beeper = nullptr;
     // A spot arrived: the tick count starts again.
     void spotArrived() { ticker.reset(); }
     QTimer* timer() const { return timer1; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -72,11 +89,20 @@ private:
     void List1_Click();
     void Timer1_Timer();
     void ConnectTelnet();
+    void OpenTnc();
+    void ConnectAgw();
+    void SendAgwText(const QString& text);
+    void agwFailed();
+    void showMessage(const QString& title, const QString& text);
+    void beep(int times = 1);
     void lineArrived(const QString& line);
+    void tncLineArrived(const QString& line);
 
     const QString path;
     SpotSettings stored;
     ClusterLink* link = nullptr;
+    AgwLink* agw = nullptr;
+    TncPort* tnc = nullptr;
     BandMapTicker ticker;
     bool loading = false;
 
@@ -90,6 +116,9 @@ private:
     QButtonGroup* handshaking = nullptr;
     QWidget* serialBox = nullptr;
     QWidget* telnetBox = nullptr;
+    QWidget* agwBox = nullptr;
+    QLineEdit* txtAgwHost = nullptr;
+    QLineEdit* txtAgwPort = nullptr;
     QCheckBox* chkConvToHex = nullptr;
     QCheckBox* chkDX = nullptr;
     QRadioButton* optList = nullptr;
