@@ -52,12 +52,15 @@ private slots:
         p.voiceNavigation = 2;
         p.rigType = QStringLiteral("None");
         p.taskbar = 1;
+        p.fldigiHost = QStringLiteral("shack-pc");
+        p.fldigiPort = 7363;
         const QString path = home.path() + QStringLiteral("/ZELQpfNt.txt");
         QVERIFY(savePreferences(path, p));
 
         const QByteArray bytes = readAll(path);
         QVERIFY(bytes.startsWith("\"W1AW\"\r\n\"CT\"\r\n-9.5\r\n\"PH\"\r\n3725\r\n\"USA\"\r\n72.7272\r\n41.7148\r\n90\r\n"));
-        QCOMPARE(bytes.count("\r\n"), 20);
+        QVERIFY(bytes.endsWith("1\r\n\"shack-pc\"\r\n7363\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 22);
 
         Preferences q;
         QCOMPARE(loadPreferences(path, q), PreferencesLoad::Loaded);
@@ -71,6 +74,8 @@ private slots:
         QCOMPARE(q.refreshMs, 6000.0);
         QCOMPARE(q.voiceNavigation, 2);
         QCOMPARE(q.taskbar, 1);
+        QCOMPARE(q.fldigiHost, QStringLiteral("shack-pc"));
+        QCOMPARE(q.fldigiPort, 7363);
     }
 
     void badFilesChangeNothingAndBadNumbersKeepTheirDefaults()

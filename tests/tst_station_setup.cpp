@@ -460,12 +460,20 @@ private slots:
         QVERIFY(s.get<QLabel>("lblConnectTYRM")->isEnabled());
         s.tick("chkTYRMRtty");
         QVERIFY(tyrm->isChecked());
+        QCOMPARE(s.get<QLabel>("lblConnectTYRM")->text(), QStringLiteral("Connect to fldigi?"));
+        QCOMPARE(s.edit("txtFldigiHost")->text(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(s.edit("txtFldigiPort")->text(), QStringLiteral("7362"));
         s.tick("Option2");
         QVERIFY(!tyrm->isEnabled());
+        QVERIFY(!s.edit("txtFldigiHost")->isEnabled());
         s.tick("Option3");
+        s.edit("txtFldigiHost")->setText(QStringLiteral(" shack-pc "));
+        s.edit("txtFldigiPort")->setText(QStringLiteral("7363"));
         s.click("Command1");
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(s.prefs.mode, QStringLiteral("RY"));
+        QCOMPARE(s.prefs.fldigiHost, QStringLiteral("shack-pc"));
+        QCOMPARE(s.prefs.fldigiPort, 7363);
 
         QSettings settings(QStringLiteral("DORVY_Software"), QStringLiteral("ZELQ Logger"));
         QCOMPARE(settings.value(QStringLiteral("Settings/UserTYRMOption")).toString(), QStringLiteral("1"));

@@ -405,8 +405,8 @@ private slots:
     {
         const QString path = kDataDir + QStringLiteral("/ZELQpfNt.txt");
         const QByteArray bytes = readAll(path);
-        QCOMPARE(bytes.count("\r\n"), Preferences::LineCount);
-        QCOMPARE(bytes.count('\n'), Preferences::LineCount);
+        QCOMPARE(bytes.count("\r\n"), Preferences::WrittenLineCount);
+        QCOMPARE(bytes.count('\n'), Preferences::WrittenLineCount);
         QVERIFY(bytes.endsWith("\r\n"));
 
         // Start from other values, so every line has to be read.
@@ -420,7 +420,11 @@ private slots:
         p.logPath = QStringLiteral("/x");
         p.transmitter = 7;
         p.taskbar = 1;
+        p.fldigiHost = QStringLiteral("elsewhere");
+        p.fldigiPort = 1;
         QCOMPARE(loadPreferences(path, p), PreferencesLoad::Loaded);
+        QCOMPARE(p.fldigiHost, QStringLiteral("127.0.0.1"));
+        QCOMPARE(p.fldigiPort, 7362);
         QCOMPARE(p.ownCall, QString());
         QCOMPARE(p.mode, QStringLiteral("CW"));
         QCOMPARE(p.band, QStringLiteral("20"));

@@ -78,6 +78,10 @@ PreferencesLoad loadPreferences(const QString& path, Preferences& prefs)
     readInt(v[17], p.voiceNavigation, 0, 255);
     p.rigType = v[18];
     readInt(v[19], p.taskbar, 0, 255);
+    if (v.size() > 20 && !v[20].trimmed().isEmpty())
+        p.fldigiHost = v[20].trimmed();
+    if (v.size() > 21)
+        readInt(v[21], p.fldigiPort, 1, 65535);
     prefs = p;
     return PreferencesLoad::Loaded;
 }
@@ -104,7 +108,9 @@ bool savePreferences(const QString& path, const Preferences& p, QString* errorTe
         .number(p.refreshMs)
         .number(p.voiceNavigation)
         .text(p.rigType)
-        .number(p.taskbar);
+        .number(p.taskbar)
+        .text(p.fldigiHost)
+        .number(p.fldigiPort);
     return w.save(path, errorText);
 }
 

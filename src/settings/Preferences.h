@@ -42,8 +42,13 @@ struct Preferences {
     int voiceNavigation = 0;         // 18 0 off, 1 call field, 2 all fields
     QString rigType = QStringLiteral("None"); // 19
     int taskbar = 0;                 // 20 0 or 1
+    // Lines our build adds after the twenty; a file without them gives
+    // these defaults.
+    QString fldigiHost = QStringLiteral("127.0.0.1"); // 21 fldigi's XML-RPC server
+    int fldigiPort = 7362;           // 22
 
     static constexpr int LineCount = 20;
+    static constexpr int WrittenLineCount = 22; // with the lines added after the twenty
 };
 
 enum class PreferencesLoad { Loaded, Missing, TooShort };
@@ -53,7 +58,7 @@ enum class PreferencesLoad { Loaded, Missing, TooShort };
 // changed.
 PreferencesLoad loadPreferences(const QString& path, Preferences& prefs);
 
-// Writes all 20 values. False, with the reason, when the file cannot be written.
+// Writes all 20 values and the lines added after them. False, with the reason, when the file cannot be written.
 bool savePreferences(const QString& path, const Preferences& prefs, QString* errorText = nullptr);
 
 // Form size as the operator may set it: 30..100.

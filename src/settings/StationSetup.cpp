@@ -112,6 +112,8 @@ StationFields fieldsFromPreferences(const Preferences& prefs, const QString& ins
     f.logPath = offeredLogPath(prefs.logPath, installFolder);
     f.mode = prefs.mode;
     f.tyrm = loadTyrmOption();
+    f.fldigiHost = prefs.fldigiHost;
+    f.fldigiPort = QString::number(prefs.fldigiPort);
     return f;
 }
 
@@ -149,6 +151,13 @@ void copyToPreferences(const StationFields& f, Preferences& prefs)
     prefs.transmitter = number(f.transmitter);
     prefs.mode = f.mode;
     prefs.logPath = f.logPath.trimmed();
+    // A blank host or a port that is no port keeps the setting it had.
+    if (!f.fldigiHost.trimmed().isEmpty())
+        prefs.fldigiHost = f.fldigiHost.trimmed();
+    bool ok = false;
+    const int port = f.fldigiPort.trimmed().toInt(&ok);
+    if (ok && port >= 1 && port <= 65535)
+        prefs.fldigiPort = port;
 }
 
 bool publishSharedIdentity(SharedPreferences& shared, const StationFields& f, QString* errorText)

@@ -26,7 +26,9 @@ struct StationFields {
     QString transmitter; // Text10
     QString logPath;     // Text9
     QString mode;        // "CW", "PH", "RY" (or whatever the preferences held)
-    bool tyrm = false;   // "Connect to TYRM RTTY?"
+    bool tyrm = false;   // "Connect to fldigi?"
+    QString fldigiHost;  // fldigi's XML-RPC server
+    QString fldigiPort;
 };
 
 // How a field treats a typed printable character.
@@ -105,7 +107,7 @@ void copyToPreferences(const StationFields& fields, Preferences& prefs);
 bool publishSharedIdentity(SharedPreferences& shared, const StationFields& fields,
                            QString* errorText = nullptr);
 
-// The per-user "Connect to TYRM RTTY?" choice.
+// The per-user "Connect to fldigi?" choice.
 bool loadTyrmOption();
 void saveTyrmOption(bool connect);
 

@@ -22,6 +22,7 @@ class EntryPanel;
 class KeyDispatch;
 class LogWindowKeys;
 class LogWindowCw;
+class LogWindowRtty;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -90,6 +91,7 @@ public:
     ContactEditCommands& contactEditCommands() { return *editCommands; }
     // The CW keyer, its setup window and message list.
     LogWindowCw& cwKeyer() { return *cw; }
+    LogWindowRtty& rttyLink() { return *rtty; }
 
 signals:
     void exitRequested(int code);
@@ -141,6 +143,7 @@ private:
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
     LogWindowCw* cw = nullptr;
+    LogWindowRtty* rtty = nullptr;
     LogFileWatcher* fileWatcher = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -115,7 +116,7 @@ void StationSetupWindow::buildWindow()
     option3->setObjectName(QStringLiteral("Option3"));
     chkTyrm = new QCheckBox(contest);
     chkTyrm->setObjectName(QStringLiteral("chkTYRMRtty"));
-    lblTyrm = new QLabel(QStringLiteral("Connect to TYRM RTTY?"), contest);
+    lblTyrm = new QLabel(QStringLiteral("Connect to fldigi?"), contest);
     lblTyrm->setObjectName(QStringLiteral("lblConnectTYRM"));
     lblTyrm->setBuddy(chkTyrm);
     for (QWidget* w : {static_cast<QWidget*>(option1), static_cast<QWidget*>(option2),
@@ -124,6 +125,23 @@ void StationSetupWindow::buildWindow()
     contestRow->addSpacing(24);
     contestRow->addWidget(chkTyrm);
     contestRow->addWidget(lblTyrm);
+    fldigiHost = new QLineEdit(contest);
+    fldigiHost->setObjectName(QStringLiteral("txtFldigiHost"));
+    fldigiHost->setAccessibleName(QStringLiteral("fldigi host:"));
+    fldigiPort = new QLineEdit(contest);
+    fldigiPort->setObjectName(QStringLiteral("txtFldigiPort"));
+    fldigiPort->setAccessibleName(QStringLiteral("fldigi port:"));
+    fldigiPort->setMaxLength(5);
+    fldigiPort->setValidator(new QIntValidator(1, 65535, fldigiPort));
+    fldigiPort->setMaximumWidth(fontMetrics().averageCharWidth() * 8);
+    lblFldigiHost = new QLabel(QStringLiteral("Host:"), contest);
+    lblFldigiHost->setBuddy(fldigiHost);
+    lblFldigiPort = new QLabel(QStringLiteral("Port:"), contest);
+    lblFldigiPort->setBuddy(fldigiPort);
+    contestRow->addWidget(lblFldigiHost);
+    contestRow->addWidget(fldigiHost);
+    contestRow->addWidget(lblFldigiPort);
+    contestRow->addWidget(fldigiPort);
     contestRow->addStretch(1);
     layout->addWidget(contest);
     connect(option3, &QRadioButton::toggled, this, &StationSetupWindow::updateTyrmEnabled);
@@ -202,6 +220,8 @@ void StationSetupWindow::fill(const StationFields& f)
     case ModeOption::None: break;
     }
     chkTyrm->setChecked(f.tyrm);
+    fldigiHost->setText(f.fldigiHost);
+    fldigiPort->setText(f.fldigiPort);
     updateTyrmEnabled();
 }
 
@@ -221,6 +241,8 @@ StationFields StationSetupWindow::fields() const
     f.mode = modeFromOptions(option1->isChecked(), option2->isChecked(), option3->isChecked(),
                              currentMode);
     f.tyrm = chkTyrm->isChecked();
+    f.fldigiHost = fldigiHost->text();
+    f.fldigiPort = fldigiPort->text();
     return f;
 }
 
@@ -228,6 +250,9 @@ void StationSetupWindow::updateTyrmEnabled()
 {
     chkTyrm->setEnabled(option3->isChecked());
     lblTyrm->setEnabled(option3->isChecked());
+    for (QWidget* w : {static_cast<QWidget*>(fldigiHost), static_cast<QWidget*>(fldigiPort),
+                       static_cast<QWidget*>(lblFldigiHost), static_cast<QWidget*>(lblFldigiPort)})
+        w->setEnabled(option3->isChecked());
 }
 
 bool StationSetupWindow::eventFilter(QObject* watched, QEvent* event)

@@ -80,6 +80,10 @@ private:
     QRadioButton* option3 = nullptr;
     QCheckBox* chkTyrm = nullptr;
     QLabel* lblTyrm = nullptr;
+    QLineEdit* fldigiHost = nullptr;
+    QLineEdit* fldigiPort = nullptr;
+    QLabel* lblFldigiHost = nullptr;
+    QLabel* lblFldigiPort = nullptr;
     QPushButton* command1 = nullptr; // Done
     QPushButton* command2 = nullptr; // Browse
     QPushButton* command3 = nullptr; // Cancel
