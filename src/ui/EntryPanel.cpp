@@ -338,6 +338,8 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
+        if (onFieldFocus && isEntryField(edit))
+            onFieldFocus(fieldOf(edit));
         if (edit == txtCall)
             entry->callFocusIn();
         else if (edit == txtPostConDate)

@@ -14,6 +14,7 @@
 #include "ui/EntryPanel.h"
 #include "ui/LogWindowKeys.h"
 #include "ui/LogWindowCw.h"
+#include "ui/LogWindowPhone.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
 #include "ui/ArchiveCommand.h"
@@ -156,6 +157,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     connectSpots();
 
     cw = new LogWindowCw(app, *this);
+    phone = new LogWindowPhone(app, *this);
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));

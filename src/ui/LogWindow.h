@@ -22,6 +22,7 @@ class EntryPanel;
 class KeyDispatch;
 class LogWindowKeys;
 class LogWindowCw;
+class LogWindowPhone;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -90,6 +91,8 @@ public:
     ContactEditCommands& contactEditCommands() { return *editCommands; }
     // The CW keyer, its setup window and message list.
     LogWindowCw& cwKeyer() { return *cw; }
+    // The voice keyer and the spoken prompts.
+    LogWindowPhone& voiceKeyer() { return *phone; }
 
 signals:
     void exitRequested(int code);
@@ -141,6 +144,7 @@ private:
     BackupRunner backups;
     LogChangeListener* listener = nullptr;
     LogWindowCw* cw = nullptr;
+    LogWindowPhone* phone = nullptr;
     LogFileWatcher* fileWatcher = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;
