@@ -3,8 +3,8 @@
 #include "keying/WaveFile.h"
 
 #include <QAudioSink>
-#include <QBuffer>
 #include <QMediaDevices>
+#include <climits>
 
 namespace zelq {
 
@@ -26,7 +26,12 @@ std::optional<QAudioDevice> findOutput(const QByteArray& id)
 
 } // namespace
 
-QtWavePlayer::QtWavePlayer(QObject* parent) : WavePlayer(parent) {}
+QtWavePlayer::QtWavePlayer(QObject* parent) : WavePlayer(parent)
+{
+    feeder.setInterval(FeedMs);
+    feeder.setTimerType(Qt::PreciseTimer);
+    connect(&feeder, &QTimer::timeout, this, &QtWavePlayer::feed);
+}
 
 QtWavePlayer::~QtWavePlayer()
 {
@@ -48,12 +53,11 @@ QList<QtWavePlayer::Output> QtWavePlayer::outputs()
 void QtWavePlayer::release()
 {
     playing = false;
-    if (sink) {
-        sink->disconnect(this);
+    feeder.stop();
+    sinkInput = nullptr;
+    if (sink)
         sink->stop();
-    }
     sink.reset();
-    source.reset();
 }
 
 bool QtWavePlayer::open(const QString& path, QString* reason)
@@ -85,11 +89,9 @@ bool QtWavePlayer::open(const QString& path, QString* reason)
         }
     }
     pcm = convertToPcm16(*wave, format.sampleRate(), format.channelCount());
+    pcmUsecs = format.durationForBytes(qint32(std::min<qint64>(pcm.size(), INT_MAX)));
     length = wave->durationMs();
-    source = std::make_unique<QBuffer>(&pcm);
-    source->open(QIODevice::ReadOnly);
     sink = std::make_unique<QAudioSink>(*device, format);
-    connect(sink.get(), &QAudioSink::stateChanged, this, &QtWavePlayer::onStateChanged);
     return true;
 }
 
@@ -100,14 +102,20 @@ bool QtWavePlayer::play(QString* reason)
             *reason = QStringLiteral("nothing opened");
         return false;
     }
-    playing = true;
-    sink->start(source.get());
-    if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
+    // Pushed in small steps: the sink's own pull from a buffer does not
+    // report the end on every backend, so the end is seen here.
+    sinkInput = sink->start();
+    if (!sinkInput || sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
         if (reason)
             *reason = QStringLiteral("the sound output did not start");
         release();
         return false;
     }
+    playing = true;
+    written = 0;
+    clock.start();
+    feed();
+    feeder.start();
     return true;
 }
 
@@ -116,23 +124,34 @@ void QtWavePlayer::stop()
     release();
 }
 
-void QtWavePlayer::onStateChanged(QAudio::State state)
+void QtWavePlayer::feed()
 {
-    if (!playing)
+    if (!playing || !sink)
         return;
-    const bool drained = state == QAudio::IdleState && source && source->atEnd();
-    const bool failed = state == QAudio::StoppedState
-        || (state == QAudio::IdleState && sink->error() != QAudio::NoError && !drained);
-    if (!drained && !failed)
+    if (sink->state() == QAudio::StoppedState && sink->error() != QAudio::NoError)
+        return finish(false);
+    // The sink takes what it can hold; its free-space figure is not kept
+    // up to date on every backend, so the write's own count is trusted.
+    while (written < pcm.size()) {
+        const qint64 n = sinkInput->write(pcm.constData() + written, pcm.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written < pcm.size())
         return;
-    // The sink is inside its own signal: it goes once control is back.
-    playing = false;
-    sink->disconnect(this);
-    sink->stop();
-    sink.release()->deleteLater();
-    if (source)
-        source.release()->deleteLater();
-    emit finished(drained);
+    // Everything is handed over: the message ends when the sink has played
+    // it all (its processed time, or its going idle), at the latest a
+    // little after the recording's own length.
+    const bool played = sink->processedUSecs() >= pcmUsecs || sink->state() == QAudio::IdleState;
+    if (played || clock.elapsed() >= length + DrainLimitMs)
+        finish(true);
+}
+
+void QtWavePlayer::finish(bool ok)
+{
+    release();
+    emit finished(ok);
 }
 
 } // namespace zelq

@@ -1,17 +1,19 @@
 #pragma once
 // WavePlayer on QtMultimedia: the file is read by our own reader, turned
-// into a format the chosen output takes, and fed to a QAudioSink. The end
-// is the sink going idle after the last byte.
+// into a format the chosen output takes, and pushed to a QAudioSink. The
+// end is the sink having played the last byte, watched every 10 ms.
 
 #include "keying/WavePlayer.h"
 
 #include <QAudio>
 #include <QAudioDevice>
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <memory>
 
 class QAudioSink;
-class QBuffer;
+class QIODevice;
 
 namespace zelq {
 
@@ -38,12 +40,21 @@ public:
     static QList<Output> outputs();
 
 private:
-    void onStateChanged(QAudio::State state);
+    static constexpr int FeedMs = 10;
+    // The longest the sound server may hold samples after the last one.
+    static constexpr int DrainLimitMs = 250;
+
+    void feed();
+    void finish(bool ok);
     void release();
 
     QByteArray deviceId;
     std::unique_ptr<QAudioSink> sink;
-    std::unique_ptr<QBuffer> source;
+    QIODevice* sinkInput = nullptr; // the sink's, valid while it plays
+    QTimer feeder;
+    QElapsedTimer clock;
+    qint64 written = 0;
+    qint64 pcmUsecs = 0;
     QByteArray pcm;
     qint64 length = 0;
     bool playing = false;

@@ -59,7 +59,12 @@ LogWindowPhone::LogWindowPhone(AppContext& a, LogWindow& w) : QObject(&w), app(a
     frmPhone->showSettings(phone->settings());
 }
 
-LogWindowPhone::~LogWindowPhone() = default;
+LogWindowPhone::~LogWindowPhone()
+{
+    // The keyer stops its player and drops the PTT: before the player goes.
+    delete phone;
+    delete prompts;
+}
 
 void LogWindowPhone::showPhoneSetup()
 {
