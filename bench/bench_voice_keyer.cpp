@@ -114,7 +114,7 @@ int main(int argc, char** argv)
     f.close();
 
     Capture capture;
-    if (!capture.start(PulseNullSink::sinkName().toUtf8() + ".monitor")) {
+    if (!capture.start(PulseNullSink::captureName().toUtf8())) {
         out << "bench_voice_keyer: the null sink's monitor cannot be recorded\n";
         return 1;
     }
@@ -147,6 +147,7 @@ int main(int argc, char** argv)
     });
     stopper.start(20);
     app.exec();
+    capture.source->stop(); // before the server goes
 
     // Pair each keyed stretch with the loud samples inside it (+/- 300 ms).
     std::vector<double> leads, tails, periods;

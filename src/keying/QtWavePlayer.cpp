@@ -113,6 +113,7 @@ bool QtWavePlayer::play(QString* reason)
     }
     playing = true;
     written = 0;
+    playedAtMs = -1;
     clock.start();
     feed();
     feeder.start();
@@ -144,7 +145,11 @@ void QtWavePlayer::feed()
     // it all (its processed time, or its going idle), at the latest a
     // little after the recording's own length.
     const bool played = sink->processedUSecs() >= pcmUsecs || sink->state() == QAudio::IdleState;
-    if (played || clock.elapsed() >= length + DrainLimitMs)
+    if (played && playedAtMs < 0)
+        playedAtMs = clock.elapsed();
+    // The sound server's count runs a few ms ahead of what leaves the
+    // sound card: the end is told a little later, so no sample is cut.
+    if ((played && clock.elapsed() - playedAtMs >= TailMs) || clock.elapsed() >= length + DrainLimitMs)
         finish(true);
 }
 

@@ -43,6 +43,8 @@ private:
     static constexpr int FeedMs = 10;
     // The longest the sound server may hold samples after the last one.
     static constexpr int DrainLimitMs = 250;
+    // How long after the server counts the last sample played the end is told.
+    static constexpr int TailMs = 20;
 
     void feed();
     void finish(bool ok);
@@ -55,6 +57,7 @@ private:
     QElapsedTimer clock;
     qint64 written = 0;
     qint64 pcmUsecs = 0;
+    qint64 playedAtMs = -1;
     QByteArray pcm;
     qint64 length = 0;
     bool playing = false;

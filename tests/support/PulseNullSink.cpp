@@ -31,6 +31,9 @@ PulseNullSink::PulseNullSink() : dir(QDir::tempPath() + QStringLiteral("/zelq-pu
                         QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
                         QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=") + sinkName(),
                         QStringLiteral("-L"),
+                        QStringLiteral("module-remap-source source_name=") + captureName() + QStringLiteral(" master=")
+                            + sinkName() + QStringLiteral(".monitor"),
+                        QStringLiteral("-L"),
                         QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + dir.path()
                             + QStringLiteral("/native")});
     if (!daemon->waitForStarted(5000)) {

@@ -22,6 +22,8 @@ public:
     bool available() const { return running; }
     QString why() const { return problem; }
     static QString sinkName() { return QStringLiteral("zelq_null"); }
+    // What the sink plays, as a source QtMultimedia lists (it hides monitors).
+    static QString captureName() { return QStringLiteral("zelq_capture"); }
     QString server() const;
 
 private:
