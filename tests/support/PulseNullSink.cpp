@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace zelq::test {
 
@@ -25,6 +27,8 @@ PulseNullSink::PulseNullSink() : dir(QDir::tempPath() + QStringLiteral("/zelq-pu
     env.remove(QStringLiteral("PULSE_SERVER"));
     daemon = new QProcess;
     daemon->setProcessEnvironment(env);
+    // A test that crashes takes its server with it.
+    daemon->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     daemon->setStandardOutputFile(dir.path() + QStringLiteral("/pulse.log"));
     daemon->setStandardErrorFile(dir.path() + QStringLiteral("/pulse.log"));
     daemon->start(exe, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
