@@ -329,6 +329,8 @@ void ContactEntry::DupCheck(bool whileTyping)
         view.setStatus(dupeStatusText(*o.duplicate), StatusColour::Dupe);
         view.setPartialLine(QString());
         beeper.beep();
+        if (onDuplicate)
+            onDuplicate();
         dupFlag = true;
         dupTimeMs = clock.monotonicMs();
         view.focus(EntryField::Call);

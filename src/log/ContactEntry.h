@@ -94,6 +94,8 @@ public:
     // The call field got the focus (the window hides the edit buttons and
     // restarts the poll timer).
     std::function<void()> onCallFocusIn;
+    // A duplicate was found (before the focus goes back to the call field).
+    std::function<void()> onDuplicate;
 
 private:
     void frmcmp();

@@ -68,6 +68,7 @@ ContactListView::ContactListView(QWidget* parent) : QWidget(parent)
     rowsModel = new ContactListModel(this);
     listView = new QTreeView(this);
     listView->setObjectName(QStringLiteral("ListView1"));
+    listView->setAccessibleName(QStringLiteral("Contacts"));
     listView->setModel(rowsModel);
     listView->setRootIsDecorated(false);
     listView->setItemsExpandable(false);

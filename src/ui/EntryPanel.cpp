@@ -58,6 +58,7 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
     txtRSTR = entryField("txtRSTR", box, 9, 1.6);
     txtCntry = entryField("txtCntry", box, 9, 1.6);
     txtCntry->setToolTip(QStringLiteral("State / Province / Country"));
+    txtCntry->setAccessibleName(QStringLiteral("State, Province or Country"));
     txtPostConDate = entryField("txtPostConDate", box, 7, 1.2);
     txtPostConTime = entryField("txtPostConTime", box, 4, 1.2);
     postDateHeading = headingLabel(QStringLiteral("Date"), box);
@@ -78,6 +79,13 @@ EntryPanel::EntryPanel(QWidget* parent) : QWidget(parent)
     const auto add = [&](QWidget* head, QWidget* field, int stretch) {
         grid->addWidget(head, 0, col);
         grid->addWidget(field, 1, col);
+        // A screen reader names each field by its heading.
+        auto* heading = qobject_cast<QLabel*>(head);
+        if (heading && qobject_cast<QLineEdit*>(field)) {
+            heading->setBuddy(field);
+            if (field->accessibleName().isEmpty())
+                field->setAccessibleName(heading->text());
+        }
         grid->setColumnStretch(col, stretch);
         ++col;
     };
@@ -338,6 +346,8 @@ bool EntryPanel::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::FocusIn:
+        if (onFieldFocus && isEntryField(edit))
+            onFieldFocus(fieldOf(edit));
         if (edit == txtCall)
             entry->callFocusIn();
         else if (edit == txtPostConDate)

@@ -7,6 +7,7 @@
 #include "log/EntryView.h"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -45,6 +46,9 @@ public:
 
     // Someone spotted the station: both lines on white.
     void showSpotAlert(const QString& status, const QString& partial);
+    // An entry field got the focus (the spoken prompts listen).
+    std::function<void(EntryField)> onFieldFocus;
+
     // A call from outside (a spot) by the rules pasted text obeys.
     static QString cleanPastedCall(const QString& text);
 

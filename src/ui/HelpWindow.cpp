@@ -28,6 +28,7 @@ HelpWindow::HelpWindow(const QString& helpFile, const QString& folder, OperatorD
 
     text = new QPlainTextEdit(this);
     text->setObjectName(QStringLiteral("Text1"));
+    text->setAccessibleName(QStringLiteral("Help text"));
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

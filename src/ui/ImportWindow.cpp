@@ -54,6 +54,8 @@ void ImportWindow::buildWindow()
     auto* pathRow = new QHBoxLayout;
     text1 = new QLineEdit(this);
     text1->setObjectName(QStringLiteral("Text1"));
+    prompt->setBuddy(text1);
+    text1->setAccessibleName(QStringLiteral("Path and file to append"));
     text1->setMinimumWidth(360);
     command3 = new QPushButton(QStringLiteral("Browse"), this);
     command3->setObjectName(QStringLiteral("Command3"));

@@ -15,6 +15,7 @@
 #include "ui/LogWindowKeys.h"
 #include "ui/LogWindowCw.h"
 #include "ui/LogWindowRtty.h"
+#include "ui/LogWindowPhone.h"
 #include "ui/HelpWindow.h"
 #include "ui/CabrilloWindow.h"
 #include "ui/ArchiveCommand.h"
@@ -158,6 +159,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
 
     cw = new LogWindowCw(app, *this);
     rtty = new LogWindowRtty(app, *this);
+    phone = new LogWindowPhone(app, *this);
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));

@@ -23,6 +23,7 @@ class KeyDispatch;
 class LogWindowKeys;
 class LogWindowCw;
 class LogWindowRtty;
+class LogWindowPhone;
 class AdifCountryTable;
 class ContactEditCommands;
 class ContactListView;
@@ -92,6 +93,8 @@ public:
     // The CW keyer, its setup window and message list.
     LogWindowCw& cwKeyer() { return *cw; }
     LogWindowRtty& rttyLink() { return *rtty; }
+    // The voice keyer and the spoken prompts.
+    LogWindowPhone& voiceKeyer() { return *phone; }
 
 signals:
     void exitRequested(int code);
@@ -144,6 +147,7 @@ private:
     LogChangeListener* listener = nullptr;
     LogWindowCw* cw = nullptr;
     LogWindowRtty* rtty = nullptr;
+    LogWindowPhone* phone = nullptr;
     LogFileWatcher* fileWatcher = nullptr;
     bool listInUse = false; // a list click holds reloads until the call field is back
     RigWindow* rig = nullptr;

@@ -73,6 +73,7 @@ ScorePanel::ScorePanel(QWidget* parent) : QWidget(parent)
     lblStation_5->setFont(bold);
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setAccessibleName(QStringLiteral("Countries worked"));
     List1->setSelectionMode(QAbstractItemView::NoSelection);
     List1->setFocusPolicy(Qt::NoFocus);
     List1->setMinimumWidth(List1->fontMetrics().horizontalAdvance(QStringLiteral("Dominican Republic  ")));
