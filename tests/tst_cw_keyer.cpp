@@ -295,6 +295,10 @@ private slots:
         c->LoopThroughCWBuffer(QStringLiteral("e e@"));
         QVERIFY(c->CWSending());
         QTRY_VERIFY_WITH_TIMEOUT(!c->CWSending(), 5000);
+        // The news reaches this thread through the keyer's messenger, a
+        // moment after the keying thread has finished.
+        QTRY_COMPARE_WITH_TIMEOUT(empty.size(), 1, 2000);
+        QTest::qWait(50);
         QCOMPARE(empty.size(), 1);
         const QString expected = QStringLiteral("1000") + QStringLiteral("00000000") + QStringLiteral("1000");
         const QList<KeyChange> changes = line.changes();
