@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(run.text("txtRSTR"), QStringLiteral("JIM"));
         QCOMPARE(run.text("txtCntry"), QStringLiteral("MA"));
 
-        // Enter: the Part's box for the duplicate query, then the insert
+        // Enter: the box for the failed duplicate query, then the insert
         // gives up within its own bound and says so.
         const qint64 enterMs = timed([&] { run.type(QStringLiteral("\r")); });
         QVERIFY2(enterMs < 2000 + 5000 + 400, qPrintable(QString::number(enterMs)));
