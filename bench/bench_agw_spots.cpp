@@ -7,6 +7,7 @@
 //
 //   bench_agw_spots [SECONDS]     (default 20)
 #include "AgwSimulator.h"
+#include "BenchSpotScene.h"
 #include "BenchSupport.h"
 #include "core/Clock.h"
 #include "log/PrefixTable.h"
@@ -33,26 +34,13 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20;
     QTextStream out(stdout);
-    const PrefixTable table = PrefixTable::fromFile(QStringLiteral(ZELQ_SOURCE_DATA_DIR "/arrlpre2.txt"));
+    bench::SpotScene scene;
+    const PrefixTable& table = scene.table;
+    SpotStore& store = scene.store;
     if (table.isEmpty()) {
         out << "no prefix table" << Qt::endl;
         return 1;
     }
-    SystemClock clock;
-    SpotStore store(table, clock);
-    SpotListView list;
-    BandMapView map;
-    list.resize(900, 300);
-    map.resize(900, 80);
-    list.show();
-    map.show();
-    store.ownCall = [] { return QStringLiteral("W1AW"); };
-    store.rowAdded = [&](const SpotListRow& r) { list.addRow(r); };
-    store.slotsChanged = [&] {
-        AxisScale scale;
-        auto placed = placeBandMap(store, QStringLiteral("20"), clock.monotonicMs(), 0, &scale);
-        map.setMap({scale}, std::move(placed));
-    };
 
     AgwSimulator engine(nullptr, 5);
     AgwLink link;

@@ -8,7 +8,7 @@
 #include "ui/BandMapView.h"
 #include "ui/ContactListView.h"
 #include "ui/LogWindowSpots.h"
-#include "ui/SpectrumMapWindow.h"
+#include "ui/WideBandMapWindow.h"
 #include "ui/SpotListView.h"
 #include "ui/SpotWindow.h"
 
@@ -304,7 +304,7 @@ void SpotWindowsTest::spectrumMapTunesAndHides()
     const QRect row = list(run)->visualItemRect(list(run)->topLevelItem(0));
     QTest::mouseClick(list(run)->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(list(run)->viewport(), Qt::LeftButton, {}, row.center());
-    SpectrumMapWindow* map = run.window->spots().spectrumMap();
+    WideBandMapWindow* map = run.window->spots().spectrumMap();
     QVERIFY(map);
     QTRY_VERIFY(map->isVisible());
     QVERIFY(map->isModal());

@@ -61,7 +61,7 @@ int leadingNumber(const QString& text)
     return v;
 }
 
-// Spec-style one-based substring of H, or empty when H is too short.
+// Characters FROM to TO of H, counted from 1, or empty when H is too short.
 QString digits(const QString& h, int from, int to)
 {
     if (h.size() < to)

@@ -10,7 +10,7 @@
 #include "ui/AppContext.h"
 #include "ui/BandMapView.h"
 #include "ui/EntryPanel.h"
-#include "ui/SpectrumMapWindow.h"
+#include "ui/WideBandMapWindow.h"
 #include "ui/SpotListView.h"
 #include "ui/SpotPanel.h"
 #include "devices/QtSerialLine.h"
@@ -56,7 +56,7 @@ LogWindowSpots::LogWindowSpots(AppContext& context, EntryPanel& entryPanel, Spot
 
 LogWindowSpots::~LogWindowSpots() = default;
 
-SpectrumMapWindow* LogWindowSpots::spectrumMap() const
+WideBandMapWindow* LogWindowSpots::spectrumMap() const
 {
     return spectrum.data();
 }
@@ -167,7 +167,7 @@ void LogWindowSpots::openSpectrumMap()
         spectrum->raise();
         return;
     }
-    spectrum = new SpectrumMapWindow(
+    spectrum = new WideBandMapWindow(
         spots, [this] { return app.clock.monotonicMs(); }, [this] { return app.prefs.utcOffset; }, window);
     spectrum->setAttribute(Qt::WA_DeleteOnClose);
     spectrum->setModal(true);

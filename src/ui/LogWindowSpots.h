@@ -17,7 +17,7 @@ namespace zelq {
 
 class AppContext;
 class EntryPanel;
-class SpectrumMapWindow;
+class WideBandMapWindow;
 class SpotPanel;
 class SpotWindow;
 
@@ -33,7 +33,7 @@ public:
     void showSpotWindow();
     // The spectrum map, modal; gone when closed.
     void openSpectrumMap();
-    SpectrumMapWindow* spectrumMap() const;
+    WideBandMapWindow* spectrumMap() const;
 
     // Redraws the log window's band map when it is the one shown.
     void DisplayBandMapLabels();
@@ -61,7 +61,7 @@ private:
     SpotStore spots;
     WorkedCalls worked;
     SpotWindow* form = nullptr;
-    QPointer<SpectrumMapWindow> spectrum;
+    QPointer<WideBandMapWindow> spectrum;
 };
 
 } // namespace zelq

@@ -10,10 +10,10 @@ namespace zelq {
 class BandMapView;
 class SpotStore;
 
-class SpectrumMapWindow final : public QDialog {
+class WideBandMapWindow final : public QDialog {
     Q_OBJECT
 public:
-    SpectrumMapWindow(SpotStore& store, std::function<qint64()> nowMs, std::function<double()> utcOffset,
+    WideBandMapWindow(SpotStore& store, std::function<qint64()> nowMs, std::function<double()> utcOffset,
                       QWidget* parent = nullptr);
 
     void BandMapLabelDisplay();

@@ -1,4 +1,4 @@
-#include "ui/SpectrumMapWindow.h"
+#include "ui/WideBandMapWindow.h"
 
 #include "spots/SpotStore.h"
 #include "ui/BandMapView.h"
@@ -8,7 +8,7 @@
 
 namespace zelq {
 
-SpectrumMapWindow::SpectrumMapWindow(SpotStore& spots, std::function<qint64()> nowMs,
+WideBandMapWindow::WideBandMapWindow(SpotStore& spots, std::function<qint64()> nowMs,
                                      std::function<double()> utcOffset, QWidget* parent)
     : QDialog(parent), store(spots), now(std::move(nowMs)), offset(std::move(utcOffset))
 {
@@ -39,7 +39,7 @@ SpectrumMapWindow::SpectrumMapWindow(SpotStore& spots, std::function<qint64()> n
     BandMapLabelDisplay();
 }
 
-void SpectrumMapWindow::BandMapLabelDisplay()
+void WideBandMapWindow::BandMapLabelDisplay()
 {
     std::vector<AxisScale> scales;
     std::vector<PlacedSpot> spots = placeSpectrumMap(store, now(), offset(), &scales);
