@@ -40,7 +40,7 @@ constexpr qint64 Ms = 1000000;
 // What is wrong with the timing of `elements` as keyed, or nothing. The
 // recording holds one change per unit, as the keyer sets the line at every
 // unit; each must be in its state, at its deadline (start + i units) within
-// `tolerance`, and most of them within 2 ms. Without real-time scheduling
+// `tolerance`, and most of them within 4 ms. Without real-time scheduling
 // the keyer may be held off and starts its deadlines again from where it
 // woke (so no element is keyed short): then each unit is measured from the
 // one before.
@@ -60,7 +60,7 @@ QString timingFault(const QList<KeyChange>& changes, qsizetype from, const QStri
     std::sort(errors.begin(), errors.end());
     if (errors.back() > tolerance)
         return QStringLiteral("a unit %1 us off its deadline").arg(errors.back() / 1000);
-    if (errors[errors.size() / 2] > 2 * Ms)
+    if (errors[errors.size() / 2] > 4 * Ms)
         return QStringLiteral("half the units over %1 us off").arg(errors[errors.size() / 2] / 1000);
     return {};
 }
@@ -132,9 +132,12 @@ class TestCwKeyer : public QObject {
 
     // Deadlines are kept to this when the keyer runs real-time (as root in
     // CI); without it a busy system may hold the thread off for a time slice.
+    // Under real time it is still under one unit at 60 WPM, so a lost or
+    // doubled unit shows; a shared virtual machine may hold even a real-time
+    // thread off for some milliseconds. bench_cw_keyer measures precision.
     qint64 tolerance(const CwControl& c) const
     {
-        return const_cast<CwControl&>(c).engine().realtime() ? 3 * Ms : 60 * Ms;
+        return const_cast<CwControl&>(c).engine().realtime() ? 12 * Ms : 60 * Ms;
     }
 
 private slots:
