@@ -35,15 +35,7 @@ CwControl::CwControl(DeviceRegistry& r, QString folder, OperatorDialogs& d, Beep
     connect(&repeatTimer, &QTimer::timeout, this, [this] { FKeyCW(KeyF1); });
     userTiming = CwUserTiming::load();
     keyer.setTiming(userTiming.timing, userTiming.loopCount);
-    connect(&keyer, &CwKeyer::characterSent, this, [this](QChar, const QString& rest) {
-        if (cw.display && showStatus)
-            showStatus(rest, statusColour());
-    });
-    connect(&keyer, &CwKeyer::contactMarkReached, this, [this] {
-        if (callText && !callText().isEmpty() && logContact)
-            logContact();
-    });
-    connect(&keyer, &CwKeyer::bufferEmpty, this, &CwControl::onBufferEmpty);
+    attach(keyer);
     connect(&keyer, &CwKeyer::realtimeRefused, this, &CwControl::realtimeRefused);
     connect(&keyer, &CwKeyer::watchdogLifted, this, &CwControl::watchdogLifted);
     connect(&keyer, &CwKeyer::watchdogLifted, this, [this] {
@@ -63,10 +55,66 @@ CwControl::~CwControl()
     closeLine();
 }
 
+void CwControl::attach(CwSender& s)
+{
+    // Only the sender of the current method speaks for the keyer: one left
+    // behind by a change of method finishes unheard.
+    connect(&s, &CwSender::characterSent, this, [this, &s](QChar c, const QString& rest) {
+        if (&s != &active())
+            return;
+        if (cw.display && showStatus)
+            showStatus(rest, statusColour());
+        emit characterSent(c, rest);
+    });
+    connect(&s, &CwSender::contactMarkReached, this, [this, &s] {
+        if (&s == &active() && callText && !callText().isEmpty() && logContact)
+            logContact();
+    });
+    connect(&s, &CwSender::bufferEmpty, this, [this, &s] {
+        if (&s == &active())
+            onBufferEmpty();
+    });
+}
+
+void CwControl::setSender(KeyingMethod method, CwSender* s)
+{
+    CwSender*& slot = method == KeyingMethod::WinKey ? winKey : rigKeyer;
+    if (method != KeyingMethod::WinKey && method != KeyingMethod::Rig)
+        return;
+    if (slot)
+        slot->disconnect(this);
+    slot = s;
+    if (s) {
+        attach(*s);
+        s->setWpm(speedOf(cw.speed));
+    }
+}
+
+CwSender& CwControl::active()
+{
+    return const_cast<CwSender&>(std::as_const(*this).active());
+}
+
+const CwSender& CwControl::active() const
+{
+    if (cw.method == KeyingMethod::WinKey && winKey)
+        return *winKey;
+    if (cw.method == KeyingMethod::Rig && rigKeyer)
+        return *rigKeyer;
+    return keyer;
+}
+
+bool CwControl::handsOver() const
+{
+    return cw.method == KeyingMethod::WinKey || cw.method == KeyingMethod::Rig;
+}
+
 void CwControl::LoadCWSettings()
 {
     cw = CwSettings::load(installFolder);
     keyer.setWpm(speedOf(cw.speed));
+    if (&active() != &keyer)
+        active().setWpm(speedOf(cw.speed));
     keyer.setWordSpace(cw.wordSpaceUnits());
     repeatTimer.setInterval(cw.repeatMs());
     CWSetup();
@@ -75,8 +123,11 @@ void CwControl::LoadCWSettings()
 void CwControl::applySettings(const CwSettings& s)
 {
     const bool reopen = s.method != cw.method || s.port != cw.port || s.address != cw.address;
+    const double oldWpm = speedOf(cw.speed);
     cw = s;
     keyer.setWpm(speedOf(cw.speed));
+    if (&active() != &keyer && (reopen || oldWpm != speedOf(cw.speed)))
+        active().setWpm(speedOf(cw.speed));
     keyer.setWordSpace(cw.wordSpaceUnits());
     repeatTimer.setInterval(cw.repeatMs());
     // A port that failed is tried again when it is changed or a message
@@ -167,7 +218,9 @@ void CwControl::lineFailed(const QString& reason)
 
 void CwControl::FKeyCW(int keyCode)
 {
-    keyer.clearBuffer();
+    // What a keying device already holds is still sent; only the text
+    // not yet handed over goes.
+    active().dropUnsent();
     const int slot = messageSlot(keyCode);
     if (cw.method == KeyingMethod::None || slot < 0)
         return;
@@ -181,28 +234,32 @@ void CwControl::FKeyCW(int keyCode)
 
 void CwControl::LoopThroughCWBuffer(const QString& text)
 {
-    if (cw.method == KeyingMethod::WinKey) {
-        // The contact is logged before the text goes to the WinKey, which
-        // keys it on its own.
-        if (text.contains(QLatin1Char('!')) && callText && !callText().isEmpty() && logContact)
-            logContact();
-        if (repeat)
-            repeatTimer.start();
-        return;
-    }
     if (cw.method == KeyingMethod::None)
         return;
-    if (usesSerial(cw.method) && !lineOpen() && cw.portNumber() > 0)
-        CWSetup();
-    keyer.send(text);
+    CwSender& to = active();
+    if (handsOver()) {
+        // A device that keys on its own cannot say when it reaches the
+        // mark: the contact is logged before the text goes to it.
+        if (text.contains(QLatin1Char('!')) && callText && !callText().isEmpty() && logContact)
+            logContact();
+        QString rest = text;
+        rest.remove(QLatin1Char('!'));
+        if (!rest.isEmpty())
+            to.send(rest);
+    } else {
+        if (usesSerial(cw.method) && !lineOpen() && cw.portNumber() > 0)
+            CWSetup();
+        to.send(text);
+    }
     if (cw.display && showStatus)
-        showStatus(keyer.buffer(), statusColour());
+        showStatus(to.buffer(), statusColour());
 }
 
 void CwControl::onBufferEmpty()
 {
-    if (keyer.isSending())
+    if (active().isSending())
         return; // more came while this news was on its way
+    emit sendingEnded();
     if (repeat && cw.repeatMs() > 0)
         repeatTimer.start();
     if (cw.display && showStatus)
@@ -220,6 +277,8 @@ void CwControl::stepSpeed(int step)
     const double next = std::clamp(std::round(now) + step, MinWpm, MaxWpm);
     cw.speed = QString::number(int(next));
     keyer.setWpm(next);
+    if (&active() != &keyer)
+        active().setWpm(next);
     emit speedChanged(cw.speed);
 }
 
@@ -227,7 +286,7 @@ void CwControl::cancelRepeat()
 {
     if (!repeat)
         return;
-    keyer.clearBuffer();
+    active().clearBuffer();
     repeat = false;
     repeatTimer.stop();
 }
@@ -272,16 +331,16 @@ bool CwControl::keyDownStep(const KeyStroke& k)
 bool CwControl::characterStep(const KeyStroke& k)
 {
     if (k.ch == KeyStroke::Escape) {
-        if (!keyer.isSending())
+        if (!active().isSending())
             return false; // the entry's own Esc: clear
-        keyer.clearBuffer();
+        active().clearBuffer();
         return true;
     }
     if (!keyboardMode)
         return false;
     if (k.ch == KeyStroke::Backspace) {
-        if (keyer.isSending())
-            keyer.removeLast();
+        if (active().isSending())
+            active().removeLast();
         return true;
     }
     if (!mode || mode() != QLatin1String("CW"))
@@ -296,8 +355,8 @@ bool CwControl::characterStep(const KeyStroke& k)
 
 bool CwControl::closeRequested()
 {
-    keyer.clearBuffer();
-    return !keyer.isSending();
+    active().clearBuffer();
+    return !active().isSending();
 }
 
 } // namespace zelq

@@ -62,6 +62,14 @@ public:
     // Tests and the bench key a line of their own instead of a device.
     void setLineOverride(KeyLine* line);
 
+    // The sender of the WinKey or Rig method (the line methods use the
+    // keying thread); null takes it away. Not owned.
+    void setSender(KeyingMethod method, CwSender* sender);
+    // Where text goes under the current method: the keying thread unless
+    // the method has a sender of its own.
+    CwSender& active();
+    const CwSender& active() const;
+
     // Sends the message of a key code (112..124).
     void FKeyCW(int keyCode);
     // Sends `text` after what is queued.
@@ -79,10 +87,10 @@ public:
     // character being keyed has not ended yet.
     bool closeRequested();
 
-    bool CWSending() const { return keyer.isSending(); }
+    bool CWSending() const { return active().isSending(); }
     bool KeyboardCWMode() const { return keyboardMode; }
     bool CWRepeat() const { return repeat; }
-    QString CWBuffer() const { return keyer.buffer(); }
+    QString CWBuffer() const { return active().buffer(); }
     const QTimer& tmrRepeat() const { return repeatTimer; }
     // The held sent report ("5NN" once a "*" was filled in).
     QString report() const { return heldReport; }
@@ -93,6 +101,9 @@ public:
 
 signals:
     void speedChanged(const QString& speed);
+    // The active sender's news, for the windows that follow the sending.
+    void characterSent(QChar c, const QString& rest);
+    void sendingEnded();
     // SCHED_FIFO was refused: the setup window says so once.
     void realtimeRefused();
     void watchdogLifted();
@@ -102,6 +113,9 @@ private:
     void closeLine();
     void lineFailed(const QString& reason);
     void onBufferEmpty();
+    void attach(CwSender& s);
+    // True when text goes to a device that keys on its own.
+    bool handsOver() const;
     StatusColour statusColour() const;
 
     DeviceRegistry& registry;
@@ -112,6 +126,8 @@ private:
     CwSettings cw;
     CwUserTiming userTiming;
     CwKeyer keyer;
+    CwSender* winKey = nullptr;
+    CwSender* rigKeyer = nullptr;
     QTimer repeatTimer;
     std::unique_ptr<SerialKeyLine> serialKey;
     std::unique_ptr<ParallelKeyLine> parallelKey;

@@ -62,7 +62,7 @@ qint64 monotonicNs()
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-CwKeyer::CwKeyer(QObject* parent) : QObject(parent)
+CwKeyer::CwKeyer(QObject* parent) : CwSender(parent)
 {
     keyer = std::thread([this] { run(); });
     watchdog = std::thread([this] { runWatchdog(); });

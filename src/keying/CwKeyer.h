@@ -12,6 +12,7 @@
 // that lifts a key-down lasting longer than 3 units + 50 ms, whatever
 // stalled the keyer.
 
+#include "keying/CwSender.h"
 #include "keying/CwSettings.h"
 #include "keying/PiMutex.h"
 
@@ -25,7 +26,7 @@ namespace zelq {
 
 class KeyLine;
 
-class CwKeyer : public QObject {
+class CwKeyer : public CwSender {
     Q_OBJECT
 public:
     explicit CwKeyer(QObject* parent = nullptr);
@@ -39,7 +40,7 @@ public:
     void setKeyLine(KeyLine* line);
 
     // Settings read at every element, so a change takes effect at the next.
-    void setWpm(double wpm) { wpmNow.store(wpm); }
+    void setWpm(double wpm) override { wpmNow.store(wpm); }
     double wpm() const { return wpmNow.load(); }
     void setWordSpace(int units) { wordSpaceNow.store(units); }
     // The calibrated loop count is the number of passes of the counting
@@ -49,26 +50,17 @@ public:
     void setRealtime(bool on) { realtimeWanted.store(on); }
     bool realtime() const { return realtimeGranted.load(); }
 
-    // Appends text to the buffer and starts sending if idle.
-    void send(const QString& text);
-    // Drops what is not yet sent; the character being keyed ends first.
-    void clearBuffer();
-    // Takes back the last character not yet sent; false when none is left.
-    bool removeLast();
-    QString buffer() const;
+    void send(const QString& text) override;
+    void clearBuffer() override;
+    bool removeLast() override;
+    QString buffer() const override;
     // From send() until the buffer is empty and the last character ended.
-    bool isSending() const { return sending.load(); }
+    bool isSending() const override { return sending.load(); }
 
     // Passes of the counting loop in 60 ms, measured on the monotonic clock.
     static double calibrateLoop();
 
 signals:
-    // A character was keyed; `rest` is what the buffer still holds.
-    void characterSent(QChar c, const QString& rest);
-    // The keyer reached a "!" in the text (it keys nothing for it).
-    void contactMarkReached();
-    // The buffer ran empty: sending has ended.
-    void bufferEmpty();
     // SCHED_FIFO was refused: timing may stretch under load.
     void realtimeRefused();
     // The watchdog lifted a key-down held too long.

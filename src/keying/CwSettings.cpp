@@ -36,6 +36,7 @@ KeyingMethod keyingMethodOf(int value)
     case 1: return KeyingMethod::Rts;
     case 2: return KeyingMethod::Dtr;
     case 3: return KeyingMethod::Printer;
+    case 4: return KeyingMethod::Rig;
     case 5: return KeyingMethod::WinKey;
     default: return KeyingMethod::None;
     }

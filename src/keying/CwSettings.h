@@ -9,7 +9,8 @@
 
 namespace zelq {
 
-enum class KeyingMethod { None = 0, Rts = 1, Dtr = 2, Printer = 3, WinKey = 5 };
+// Rig: the radio's own keyer, through rigctld.
+enum class KeyingMethod { None = 0, Rts = 1, Dtr = 2, Printer = 3, Rig = 4, WinKey = 5 };
 
 // How the keying thread waits out a unit.
 enum class CwTiming { Timer, Sleep, Loop };

@@ -85,7 +85,7 @@ CwSetupWindow::CwSetupWindow(CwControl& c, OperatorDialogs& d, Beeper& b, QWidge
     buildLayout();
     connect(&control, &CwControl::speedChanged, text11, &QLineEdit::setText);
     connect(&control, &CwControl::realtimeRefused, this, [this] { lblRealtime->show(); });
-    connect(&control.engine(), &CwKeyer::bufferEmpty, lblSending, &QLabel::hide);
+    connect(&control, &CwControl::sendingEnded, lblSending, &QLabel::hide);
     const CwUserTiming t = control.timing();
     txtLoop->setText(formatNumber(t.loopCount));
     (t.timing == CwTiming::Sleep ? optSleep : t.timing == CwTiming::Loop ? optLoop : optTimer)->setChecked(true);
@@ -105,16 +105,21 @@ void CwSetupWindow::buildLayout()
     methodOptions[3] = option("Option3", QStringLiteral("Printer"), methodBox);
     methodOptions[0] = option("Option4", QStringLiteral("None"), methodBox);
     methodOptions[4] = option("Option5", QStringLiteral("WinKey"), methodBox);
+    methodOptions[5] = option("Option6", QStringLiteral("Rig (rigctld)"), methodBox);
     auto* methods = new QButtonGroup(this);
     int row = 0;
-    for (int i : {1, 2, 3, 0, 4}) {
+    for (int i : {1, 2, 3, 0, 4, 5}) {
         methods->addButton(methodOptions[size_t(i)]);
         methodLayout->addWidget(methodOptions[size_t(i)], row++, 0);
     }
     cmdConfWinkey = button("cmdConfWinkey", QStringLiteral("Configure Winkey"), methodBox);
-    cmdConfWinkey->setEnabled(false); // the WinKey window comes with the WinKey keyer
     cmdConfWinkey->hide();
     methodLayout->addWidget(cmdConfWinkey, row++, 0, 1, 2);
+    lblMethodNote = label("lblMethodNote", QString(), methodBox);
+    lblMethodNote->setWordWrap(true);
+    lblMethodNote->setTextFormat(Qt::PlainText);
+    lblMethodNote->hide();
+    methodLayout->addWidget(lblMethodNote, row++, 0, 1, 3);
     methodLayout->addWidget(label("lblPort", QStringLiteral("Com port"), methodBox), 0, 1);
     text10 = field("Text10", QStringLiteral("Com port"), methodBox, 3);
     text10->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9:]*")), text10));
@@ -223,6 +228,8 @@ void CwSetupWindow::buildLayout()
     lblSending->hide();
     buttons->addWidget(lblSending);
     buttons->addStretch(1);
+    auto* practice = button("cmdCodePractice", QStringLiteral("Send Code Practice"), this);
+    buttons->addWidget(practice);
     auto* test = button("Command4", QStringLiteral("&Test"), this);
     command1 = button("Command1", QStringLiteral("Done"), this);
     buttons->addWidget(test);
@@ -231,6 +238,8 @@ void CwSetupWindow::buildLayout()
 
     connect(command1, &QPushButton::clicked, this, &CwSetupWindow::Command1_Click);
     connect(test, &QPushButton::clicked, this, &CwSetupWindow::Command4_Click);
+    connect(practice, &QPushButton::clicked, this, &CwSetupWindow::codePractice);
+    connect(cmdConfWinkey, &QPushButton::clicked, this, &CwSetupWindow::configureWinKey);
     connect(faster, &QPushButton::clicked, this, [this] { speedStep(+1); });
     connect(slower, &QPushButton::clicked, this, [this] { speedStep(-1); });
     connect(less, &QPushButton::clicked, this, [this] { spaceStep(-1); });
@@ -294,7 +303,8 @@ void CwSetupWindow::showSettings(const CwSettings& s)
     check1->setChecked(s.display);
     txtCWLoop->setText(s.repeatSeconds);
     const int index = s.method == KeyingMethod::Rts ? 1 : s.method == KeyingMethod::Dtr ? 2
-                    : s.method == KeyingMethod::Printer ? 3 : s.method == KeyingMethod::WinKey ? 4 : 0;
+                    : s.method == KeyingMethod::Printer ? 3 : s.method == KeyingMethod::WinKey ? 4
+                    : s.method == KeyingMethod::Rig ? 5 : 0;
     methodOptions[size_t(index)]->setChecked(true);
     cmdConfWinkey->setVisible(index == 4);
     loading = false;
@@ -312,11 +322,17 @@ CwSettings CwSetupWindow::fieldSettings() const
     s.display = check1->isChecked();
     s.repeatSeconds = txtCWLoop->text();
     static const KeyingMethod methods[] = {KeyingMethod::None, KeyingMethod::Rts, KeyingMethod::Dtr,
-                                           KeyingMethod::Printer, KeyingMethod::WinKey};
-    for (int i = 0; i < 5; ++i)
+                                           KeyingMethod::Printer, KeyingMethod::WinKey, KeyingMethod::Rig};
+    for (int i = 0; i < 6; ++i)
         if (methodOptions[size_t(i)]->isChecked())
             s.method = methods[i];
     return s;
+}
+
+void CwSetupWindow::showMethodNote(const QString& text)
+{
+    lblMethodNote->setText(text);
+    lblMethodNote->setVisible(!text.isEmpty());
 }
 
 void CwSetupWindow::applyFields()

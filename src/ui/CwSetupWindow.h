@@ -33,9 +33,16 @@ public:
     void Command1_Click(); // Done
     void Command4_Click(); // Test
 
+    // A line under the keying methods about the chosen one (the radio's
+    // keyer not reachable, say); empty hides it.
+    void showMethodNote(const QString& text);
+
 signals:
     // Done: the window is hidden; the log window takes the focus back.
     void done();
+    // "Configure Winkey" and "Send Code Practice".
+    void configureWinKey();
+    void codePractice();
 
 private:
     void buildLayout();
@@ -49,8 +56,9 @@ private:
     OperatorDialogs& dialogs;
     Beeper& beeper;
     std::array<QLineEdit*, 11> messageFields {};
-    std::array<QRadioButton*, 5> methodOptions {}; // None, RTS, DTR, Printer, WinKey
+    std::array<QRadioButton*, 6> methodOptions {}; // None, RTS, DTR, Printer, WinKey, Rig
     QPushButton* cmdConfWinkey = nullptr;
+    QLabel* lblMethodNote = nullptr;
     QLineEdit* text10 = nullptr; // port
     QLineEdit* text14 = nullptr; // parallel address
     QLineEdit* text11 = nullptr; // speed
