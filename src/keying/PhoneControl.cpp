@@ -7,8 +7,11 @@
 #include "devices/SerialKeyLine.h"
 #include "keying/CwMessages.h"
 #include "keying/KeyRelease.h"
+#include "keying/RigCommandChannel.h"
 #include "keying/WavePlayer.h"
 #include "log/KeyDispatch.h"
+
+#include <QPointer>
 
 namespace zelq {
 
@@ -71,6 +74,69 @@ void PhoneControl::LoadPhoneSettings()
     repeatTimer.setInterval(phone.repeatMs());
     emit settingsApplied();
     PhoneSetup();
+    checkRig();
+}
+
+void PhoneControl::setRigChannel(RigCommandChannel* channel)
+{
+    if (rig)
+        rig->disconnect(this);
+    rig = channel;
+    if (rig) {
+        connect(rig, &RigCommandChannel::linkChanged, this, [this] {
+            if (!rigKeyed)
+                checkRig();
+        });
+        // The link closes at End Test and program end: the PTT cannot be
+        // held without it, so the message ends and "T 0" goes first.
+        connect(rig, &RigCommandChannel::closing, this, [this] {
+            if (!rigKeyed)
+                return;
+            player.stop();
+            messageEnded();
+        });
+    }
+    checkRig();
+}
+
+void PhoneControl::checkRig()
+{
+    if (phone.line != PttLine::Rig)
+        setRigNote(QString());
+    else
+        setRigNote(rig ? rig->unavailableReason() : RigNotRigctldText);
+}
+
+void PhoneControl::setRigNote(const QString& text)
+{
+    if (text == rigProblem)
+        return;
+    rigProblem = text;
+    emit rigNoteChanged(text);
+}
+
+void PhoneControl::setRigPtt(bool down)
+{
+    if (down == rigKeyed)
+        return;
+    if (!rig) {
+        checkRig();
+        return;
+    }
+    const QByteArray command = down ? QByteArrayLiteral("T 1") : QByteArrayLiteral("T 0");
+    QPointer<PhoneControl> self(this);
+    const bool queued = rig->send(command, [self, command](bool accepted, const QByteArray& reply) {
+        if (!self)
+            return;
+        if (accepted)
+            self->setRigNote(QString());
+        else
+            self->setRigNote(reply.isEmpty() ? RigNoAnswerText : rigRefusedText(command, reply));
+    });
+    // "T 0" is owed until it has gone; a "T 1" that could not go keyed nothing.
+    rigKeyed = down ? queued : !queued && rigKeyed;
+    if (!queued)
+        setRigNote(rig->unavailableReason().isEmpty() ? RigNoAnswerText : rig->unavailableReason());
 }
 
 void PhoneControl::applySettings(const PhoneSettings& s)
@@ -81,6 +147,7 @@ void PhoneControl::applySettings(const PhoneSettings& s)
     emit settingsApplied();
     if (reopen)
         PhoneSetup();
+    checkRig();
 }
 
 bool PhoneControl::save(QString* errorText)
@@ -114,7 +181,7 @@ void PhoneControl::PhoneSetup()
     closePorts();
     if (override)
         return;
-    if (phone.portNumber() > 0) {
+    if (phone.portNumber() > 0 && phone.line != PttLine::Rig) {
         auto line = std::make_unique<SerialKeyLine>(std::make_unique<QtSerialLine>(registry, installFolder),
                                                     phone.line == PttLine::Dtr ? KeyPin::Dtr : KeyPin::Rts);
         QString reason;
@@ -157,6 +224,9 @@ void PhoneControl::setPtt(bool down)
         serialPtt->setKey(down);
     if (parallelPtt && parallelPtt->isOpen())
         parallelPtt->setKey(down);
+    // The radio's PTT is released also when the line choice changed since.
+    if (phone.line == PttLine::Rig || rigKeyed)
+        setRigPtt(down && phone.line == PttLine::Rig);
     if (keyed != down) {
         keyed = down;
         emit pttChanged(down);
@@ -189,7 +259,7 @@ void PhoneControl::FKeyPhone(int keyCode)
     QString reason;
     if (!player.open(path, &reason))
         return cannotPlay(keyCode, path);
-    if (phone.portNumber() > 0 && !serialPtt && !override)
+    if (phone.portNumber() > 0 && phone.line != PttLine::Rig && !serialPtt && !override)
         PhoneSetup();
     setPtt(true);
     if (!player.play(&reason))

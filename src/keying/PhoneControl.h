@@ -23,6 +23,7 @@ class DeviceRegistry;
 class KeyLine;
 class OperatorDialogs;
 class ParallelKeyLine;
+class RigCommandChannel;
 class SerialKeyLine;
 class WavePlayer;
 struct KeyStroke;
@@ -55,6 +56,13 @@ public:
     // (nullptr: back to the devices).
     void setLineOverride(KeyLine* line);
 
+    // The radio's PTT through rigctld, for the line choice Rig. Not owned;
+    // it lives as long as this.
+    void setRigChannel(RigCommandChannel* channel);
+    // Why the radio's PTT cannot be keyed, or what rigctld refused; empty
+    // when all is well or another line is chosen.
+    QString rigNote() const { return rigProblem; }
+
     // Plays the message of key code 112 (F1) … 120 (F9).
     void FKeyPhone(int keyCode);
     // The log window's key steps: true when the key was used up.
@@ -75,6 +83,7 @@ signals:
     void pttChanged(bool keyed);
     // Loaded or changed settings (the sound output follows them).
     void settingsApplied();
+    void rigNoteChanged(const QString& note);
 
 private:
     void closePorts();
@@ -82,6 +91,9 @@ private:
     void setPtt(bool down);
     void messageEnded();
     void cannotPlay(int keyCode, const QString& path);
+    void setRigPtt(bool down);
+    void checkRig();
+    void setRigNote(const QString& text);
 
     DeviceRegistry& registry;
     QString installFolder;
@@ -100,6 +112,9 @@ private:
     int parallelSlot = -1;
     bool repeat = false;
     bool keyed = false;
+    RigCommandChannel* rig = nullptr;
+    bool rigKeyed = false; // "T 1" went and no "T 0" since
+    QString rigProblem;
 };
 
 inline const QString InvalidPhonePortTitle = QStringLiteral("Invalid port.");

@@ -35,7 +35,7 @@ PhoneSettings PhoneSettings::load(const QString& installFolder)
     if (!(v = in.nextField()))
         return s;
     const std::optional<double> line = parseNumber(*v);
-    if (line && (*line == 0 || *line == 1 || *line == 2))
+    if (line && (*line == 0 || *line == 1 || *line == 2 || *line == 3))
         s.line = PttLine(int(*line));
     if (!(v = in.nextField()))
         return s;

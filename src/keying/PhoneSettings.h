@@ -9,7 +9,8 @@
 
 namespace zelq {
 
-enum class PttLine { Rts = 0, Dtr = 1, Parallel = 2 };
+// Rig: the radio's PTT through rigctld ("T 1" / "T 0"), no port.
+enum class PttLine { Rts = 0, Dtr = 1, Parallel = 2, Rig = 3 };
 
 struct PhoneSettings {
     std::array<QString, 9> files; // F1..F9

@@ -108,6 +108,8 @@ void RigLink::EndTest()
     }
     tmrGetData.stop();
     reopenTimer.stop();
+    emit aboutToClose();
+    drainDaemon();
     setProblem(QString());
     if (port.isOpen())
         port.close();
@@ -345,12 +347,31 @@ void RigLink::reportCommandError(const QString& title, const QString& text)
     dialogs.message(title, text, {DialogButton::Ok}, DialogIcon::Critical);
 }
 
+void RigLink::drainDaemon()
+{
+    if (!rigctld->isConnected() || rigctld->isIdle())
+        return;
+    // A local loop that takes no operator input and always ends.
+    QEventLoop wait;
+    QTimer check;
+    check.setInterval(10);
+    connect(&check, &QTimer::timeout, &wait, [&] {
+        if (!rigctld->isConnected() || rigctld->isIdle())
+            wait.quit();
+    });
+    QTimer::singleShot(500, &wait, &QEventLoop::quit);
+    check.start();
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 void RigLink::unload()
 {
     const bool polling = isPolling();
     commands->cancel();
     reopenTimer.stop();
     tmrGetData.stop(); // no poll may follow the stop bytes
+    emit aboutToClose();
+    drainDaemon();
     if (isYaesuBinaryType(settings.rigType) && polling && port.isOpen()) {
         port.write(QByteArray::fromHex("0000000080"));
         // Let the bytes leave before the port closes: a local loop, at

@@ -99,8 +99,15 @@ public:
     static inline const QString PollingStoppedText =
         QStringLiteral("Polling stopped after the error. Press Test to start it again.");
 
+signals:
+    // End Test or program end is about to close the port or connection:
+    // what must still reach the radio (a PTT release) goes now.
+    void aboutToClose();
+
 private:
     void sendTick();
+    // Lets rigctld answer what is queued, for at most half a second.
+    void drainDaemon();
     void readTick();
     void onPortFailed(const QString& reason);
     void onRigctldFailed(const QString& reason);

@@ -1,6 +1,8 @@
 #include "ui/LogWindowCw.h"
 
 #include "keying/CwControl.h"
+#include "keying/RigKeyer.h"
+#include "keying/RigLinkChannel.h"
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
 #include "ui/AppContext.h"
@@ -8,8 +10,10 @@
 #include "ui/CwStringsWindow.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindow.h"
+#include "ui/RigWindow.h"
 
 #include <QAction>
+#include <QRadioButton>
 
 namespace zelq {
 
@@ -46,8 +50,33 @@ LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
     window.menu().mnuCWSetup->setEnabled(true);
     connect(window.menu().mnuCWSetup, &QAction::triggered, this, &LogWindowCw::showSetup);
 
+    // The radio's own keyer, through the rig link's rigctld connection.
+    rigKeyer = new RigKeyer(*new RigLinkChannel([this]() -> RigLink& { return window.rigWindow().link(); }, this),
+                            this);
+    cw->setSender(KeyingMethod::Rig, rigKeyer);
+    auto showRigNote = [this] {
+        if (cw->settings().method == KeyingMethod::Rig)
+            frmCW->showMethodNote(rigKeyer->note());
+    };
+    connect(rigKeyer, &RigKeyer::noteChanged, this, [this, showRigNote](const QString& note) {
+        showRigNote();
+        if (!note.isEmpty() && cw->settings().method == KeyingMethod::Rig && cw->showStatus)
+            cw->showStatus(note, StatusColour::Normal);
+    });
+    if (auto* option = frmCW->findChild<QRadioButton*>(QStringLiteral("Option6")))
+        connect(option, &QRadioButton::toggled, this, [this, showRigNote](bool on) {
+            if (on)
+                rigKeyer->checkLink();
+            showRigNote();
+            if (!on)
+                frmCW->showMethodNote(QString());
+        });
+
     cw->LoadCWSettings();
     frmCW->showSettings(cw->settings());
+    if (cw->settings().method == KeyingMethod::Rig)
+        rigKeyer->checkLink();
+    showRigNote();
     strings->refresh();
 }
 

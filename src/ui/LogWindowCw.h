@@ -12,6 +12,7 @@ class CwControl;
 class CwSetupWindow;
 class CwStringsWindow;
 class LogWindow;
+class RigKeyer;
 
 class LogWindowCw : public QObject {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
     CwControl& control() { return *cw; }
     CwSetupWindow& setupWindow() { return *frmCW; }
     CwStringsWindow& stringsWindow() { return *strings; }
+    RigKeyer& radioKeyer() { return *rigKeyer; }
 
     // The window asks to close: false (refused) while the keyer sends.
     bool allowClose();
@@ -34,6 +36,7 @@ private:
     CwControl* cw = nullptr;
     CwSetupWindow* frmCW = nullptr;
     CwStringsWindow* strings = nullptr;
+    RigKeyer* rigKeyer = nullptr;
 };
 
 } // namespace zelq

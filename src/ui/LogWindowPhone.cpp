@@ -2,6 +2,7 @@
 
 #include "keying/PhoneControl.h"
 #include "keying/QtWavePlayer.h"
+#include "keying/RigLinkChannel.h"
 #include "keying/VoiceNavigation.h"
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
@@ -10,6 +11,7 @@
 #include "ui/EntryPanel.h"
 #include "ui/LogWindow.h"
 #include "ui/PhoneWindow.h"
+#include "ui/RigWindow.h"
 
 #include <QAction>
 
@@ -55,6 +57,9 @@ LogWindowPhone::LogWindowPhone(AppContext& a, LogWindow& w) : QObject(&w), app(a
     window.menu().mnuVoiceNavigation->setEnabled(true);
     connect(window.menu().mnuVoiceNavigation, &QAction::triggered, this, &LogWindowPhone::showNavigation);
 
+    // The radio's PTT through the rig link's rigctld connection.
+    phone->setRigChannel(
+        new RigLinkChannel([this]() -> RigLink& { return window.rigWindow().link(); }, phone));
     phone->LoadPhoneSettings();
     frmPhone->showSettings(phone->settings());
 }

@@ -75,8 +75,8 @@ void PhoneWindow::buildLayout()
     auto* pttBox = new QGroupBox(QStringLiteral("PTT"), this);
     auto* ptt = new QGridLayout(pttBox);
     auto* group = new QButtonGroup(this);
-    const char* captions[] = {"RTS", "DTR", "Parallel"};
-    for (int i = 0; i < 3; ++i) {
+    const char* captions[] = {"RTS", "DTR", "Parallel", "Rig (rigctld)"};
+    for (int i = 0; i < 4; ++i) {
         lines[size_t(i)] = new QRadioButton(QLatin1String(captions[i]), pttBox);
         lines[size_t(i)]->setObjectName(QStringLiteral("Option%1").arg(i + 1));
         lines[size_t(i)]->setAccessibleName(QLatin1String(captions[i]));
@@ -114,6 +114,17 @@ void PhoneWindow::buildLayout()
     ptt->addWidget(text11, 2, 1);
     ptt->addWidget(outputLabel, 3, 0);
     ptt->addWidget(cboOutput, 3, 1, 1, 2);
+    lblRigNote = new QLabel(pttBox);
+    lblRigNote->setObjectName(QStringLiteral("lblRigNote"));
+    lblRigNote->setTextFormat(Qt::PlainText);
+    lblRigNote->setWordWrap(true);
+    lblRigNote->setText(control.rigNote());
+    lblRigNote->setVisible(!control.rigNote().isEmpty());
+    connect(&control, &PhoneControl::rigNoteChanged, this, [this](const QString& note) {
+        lblRigNote->setText(note);
+        lblRigNote->setVisible(!note.isEmpty());
+    });
+    ptt->addWidget(lblRigNote, 4, 0, 1, 4);
     outer->addWidget(pttBox);
 
     auto* bottom = new QHBoxLayout;
@@ -171,7 +182,10 @@ PhoneSettings PhoneWindow::fieldSettings() const
     s.port = text10->text();
     s.address = text11->text();
     s.repeatSeconds = txtPHLoop->text();
-    s.line = lines[2]->isChecked() ? PttLine::Parallel : lines[1]->isChecked() ? PttLine::Dtr : PttLine::Rts;
+    s.line = lines[3]->isChecked()   ? PttLine::Rig
+             : lines[2]->isChecked() ? PttLine::Parallel
+             : lines[1]->isChecked() ? PttLine::Dtr
+                                     : PttLine::Rts;
     s.outputDevice = QString::fromUtf8(cboOutput->currentData().toByteArray());
     return s;
 }

@@ -10,6 +10,7 @@
 #include <array>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -48,11 +49,12 @@ private:
     Beeper& beeper;
     QString installFolder;
     std::array<QLineEdit*, 9> files {};
-    std::array<QRadioButton*, 3> lines {}; // RTS, DTR, Parallel
+    std::array<QRadioButton*, 4> lines {}; // RTS, DTR, Parallel, Rig
     QLineEdit* text10 = nullptr;  // PTT port
     QLineEdit* text11 = nullptr;  // parallel address
     QLineEdit* txtPHLoop = nullptr;
     QComboBox* cboOutput = nullptr;
+    QLabel* lblRigNote = nullptr; // why the radio's PTT cannot be keyed
     QPushButton* command1 = nullptr;
     QPushButton* command12 = nullptr;
     bool loading = false;
