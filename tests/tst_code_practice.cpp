@@ -422,7 +422,15 @@ private slots:
         p.Command3_Click();
         QVERIFY(!p.practising());
         QCOMPARE(view.sent, QStringLiteral("CQ CQ"));
+        QCOMPARE(view.caret, 5);
         QVERIFY(line.changes().isEmpty());
+        // The largest text Generate makes goes in one step, not a
+        // character at a time.
+        view.sent.clear();
+        view.text = QStringLiteral("ABCDE! ").repeated(200000);
+        p.Command3_Click();
+        QVERIFY(!p.practising());
+        QCOMPARE(view.sent, QStringLiteral("ABCDE ").repeated(200000));
     }
 
     void practiceThroughAKeyerOfItsOwn()

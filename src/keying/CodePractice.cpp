@@ -170,20 +170,24 @@ void CodePractice::feed()
             Command4_Click();
             return;
         }
-        const Handed h {c, true, true, i};
         if (!control.CWSending()) {
-            echo(h); // no keying method: nothing to wait for
+            // Nothing takes it (no keying method): nothing to wait for,
+            // the rest is echoed in one go.
+            QString rest = text.mid(i);
+            rest.remove(QLatin1Char('!'));
+            echo(rest, int(text.size()) - 1);
+            next = int(text.size());
             continue;
         }
-        handed.push_back(h);
+        handed.push_back({c, true, true, i});
     }
 }
 
-void CodePractice::echo(const Handed& h)
+void CodePractice::echo(const QString& sent, int index)
 {
-    view.appendSent(QString(h.c));
-    if (h.index >= 0)
-        view.setPracticeCaret(std::min(h.index + 1, int(view.practiceText().size())));
+    view.appendSent(sent);
+    if (index >= 0)
+        view.setPracticeCaret(std::min(index + 1, int(view.practiceText().size())));
 }
 
 void CodePractice::characterSent(QChar c)
@@ -198,7 +202,7 @@ void CodePractice::characterSent(QChar c)
     const Handed h = *it;
     handed.erase(handed.begin(), it + 1);
     if (h.echo)
-        echo(h);
+        echo(QString(h.c), h.index);
     feed();
 }
 

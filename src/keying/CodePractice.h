@@ -96,7 +96,8 @@ private:
     void characterSent(QChar c);
     void sendingEnded();
     void dropQueued();
-    void echo(const Handed& h);
+    // Echoes what was sent; the caret of the text to send goes after `index`.
+    void echo(const QString& sent, int index);
     bool lineFailed() const;
 
     CwControl& control;
