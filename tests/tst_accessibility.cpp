@@ -116,6 +116,10 @@ private slots:
                 return;
         }
         run.ctrl(Qt::Key_W); // CW messages
+        // Code practice, from the CW setup window.
+        if (auto* practice = run.window->findChild<QPushButton*>(QStringLiteral("cmdCodePractice")))
+            practice->click();
+        audit.look();
         run.ctrl(Qt::Key_G); // tune
         audit.look();
         if (run.window->rigWindow().openFrequencyTest)
@@ -143,7 +147,7 @@ private slots:
                                     QStringLiteral("frmEditCon"), QStringLiteral("frmFrequencyTest"),
                                     QStringLiteral("frmStationID"), QStringLiteral("PacketSpotfrm"),
                                     QStringLiteral("SpectrumMap"), QStringLiteral("frmRigTune"),
-                                    QStringLiteral("frmImport")};
+                                    QStringLiteral("frmImport"),  QStringLiteral("frmCodePractice")};
         for (const QString& name : expected)
             QVERIFY2(audit.seen.contains(name), qPrintable(name + QStringLiteral(" was never shown; seen: ")
                                                            + QStringList(audit.seen.values()).join(u' ')));

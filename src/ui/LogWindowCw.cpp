@@ -4,6 +4,7 @@
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
 #include "ui/AppContext.h"
+#include "ui/CodePracticeWindow.h"
 #include "ui/CwSetupWindow.h"
 #include "ui/CwStringsWindow.h"
 #include "ui/EntryPanel.h"
@@ -35,6 +36,11 @@ LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
             strings->showMinimized();
         }
         window.focusCall();
+    });
+    connect(frmCW, &CwSetupWindow::codePractice, this, [this] {
+        auto* practice = new CodePracticeWindow(*cw, frmCW);
+        practice->setWindowModality(Qt::ApplicationModal);
+        practice->show();
     });
 
     KeyDispatch& keys = window.keyDispatch();
