@@ -1,6 +1,7 @@
 #include "WinKeySimulator.h"
 
 #include <QHash>
+#include <time.h>
 
 namespace zelq::test {
 
@@ -25,10 +26,16 @@ const QHash<char, QByteArray>& signs()
 
 WinKeySimulator::WinKeySimulator(PtyPair& pty, QObject* parent) : DeviceSimulator(pty, parent)
 {
-    clock.start();
     sendTimer.setSingleShot(true);
     sendTimer.setTimerType(Qt::PreciseTimer);
     connect(&sendTimer, &QTimer::timeout, this, &WinKeySimulator::next);
+}
+
+qint64 WinKeySimulator::monotonicNs()
+{
+    timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 void WinKeySimulator::turnPot(int offset)
@@ -67,7 +74,7 @@ int WinKeySimulator::parametersOf(quint8 c) const
 
 void WinKeySimulator::onInput(QByteArray& pending)
 {
-    const qint64 now = clock.nsecsElapsed();
+    const qint64 now = monotonicNs();
     for (char b : std::as_const(pending))
         log.append({now, quint8(b)});
     const QByteArray in = std::exchange(pending, {});
