@@ -2,15 +2,21 @@
 // their rules when left (ratio 32 and 67 go to the keyer, 31 and 68 stay
 // in the field unsent, a non-number becomes the fallback), the options,
 // Open and Close with their status texts, Stop, the test texts, the
-// type-ahead field, and Done (or Esc) writing "WK.txt".
+// type-ahead field, and Done (or Esc) writing "WK.txt". On the log window:
+// a function key goes through the WinKeyer, and its speed pot sets the CW
+// speed.
 #include "FakeDialogs.h"
+#include "LogWindowRun.h"
 #include "PtyPair.h"
 #include "TempHome.h"
 #include "WinKeySimulator.h"
 #include "devices/DeviceRegistry.h"
 #include "devices/PortMap.h"
+#include "keying/CwControl.h"
 #include "keying/WinKeyProtocol.h"
 #include "keying/WinKeyer.h"
+#include "ui/CwSetupWindow.h"
+#include "ui/LogWindowCw.h"
 #include "ui/WinKeyWindow.h"
 
 #include <QApplication>
@@ -192,6 +198,47 @@ private slots:
         QTRY_COMPARE(s.sim.clears(), 1);
         QVERIFY(!s.sim.isBusy());
         QCOMPARE(QApplication::focusWidget(), s.get<QPushButton>("cmdDone"));
+    }
+
+    void theLogWindowKeysThroughTheWinKeyerAndFollowsItsPot()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        const qsizetype asked = run.dialogs.asked.size();
+        PtyPair pty;
+        WinKeySimulator sim(pty);
+        sim.setTimeScale(0.02);
+        PortMap map;
+        map.setDevice(5, pty.slavePath());
+        map.save(home.installDir());
+        CwSettings cwFile;
+        cwFile.method = KeyingMethod::WinKey;
+        cwFile.messages[1] = QStringLiteral("$ 5NN #");
+        cwFile.speed = QStringLiteral("24");
+        QVERIFY(cwFile.save(home.installDir()));
+        LogWindowCw& cw = run.window->cwKeyer();
+        cw.control().LoadCWSettings();
+
+        TYPE(run, QStringLiteral("w1aw"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QTRY_COMPARE(sim.textSent(), QByteArray("W1AW 5NN "));
+        QCOMPARE(sim.wpm(), 24);
+        QCOMPARE(run.text("txtCall"), QStringLiteral("W1AW"));
+        QCOMPARE(run.dialogs.asked.size(), asked);
+
+        sim.turnPot(20);
+        QTRY_COMPARE(cw.control().settings().speed, QString::number(wk::MinPotWpm + 20));
+        QTRY_COMPARE(sim.wpm(), wk::MinPotWpm + 20);
+        QCOMPARE(cw.winKey().settings().speed, QString::number(wk::MinPotWpm + 20));
+
+        // "Configure Winkey" shows the window with the keyer's state.
+        emit cw.setupWindow().configureWinKey();
+        QVERIFY(cw.winKeyWindow().isVisible());
+        QCOMPARE(cw.winKeyWindow().findChild<QLabel*>(QStringLiteral("lblOpenStatus"))->text(),
+                 QStringLiteral("WK Success!"));
+        QCOMPARE(cw.winKeyWindow().findChild<QLineEdit*>(QStringLiteral("txtWKWPM"))->text(),
+                 QString::number(wk::MinPotWpm + 20));
     }
 };
 
