@@ -367,6 +367,31 @@ private slots:
         QCOMPARE(b.sim.textSent(), QByteArray("ABEE"));
     }
 
+    void aKeyerThatFallsQuietIsAskedForItsStatus()
+    {
+        TempHome home;
+        DeviceRegistry registry;
+        FakeDialogs dialogs;
+        FakeSerialLine line;
+        WinKeyer keyer(registry, home.installDir(), dialogs);
+        keyer.setLineOverride(&line);
+        // The answers to the echo test and the host open, while it waits.
+        QTimer::singleShot(20, &line, [&] { line.receive("U"); });
+        QTimer::singleShot(60, &line, [&] { line.receive(QByteArray(1, 31)); });
+        QCOMPARE(keyer.open(), int(WinKeyer::Success));
+        QCOMPARE(keyer.WinKeyVersion(), 31);
+        QSignalSpy empty(&keyer, &WinKeyer::bufferEmpty);
+        keyer.send(QStringLiteral("A"));
+        line.receive(hex("c4") + "A"); // busy, then the echo; the idle byte is lost
+        line.written.clear();
+        QCOMPARE(keyer.WinKeyStatus(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(line.written, wk::requestStatus(), WinKeyer::QuietMs + 500);
+        line.receive(hex("c0"));
+        QTRY_COMPARE(empty.size(), 1);
+        QCOMPARE(keyer.WinKeyStatus(), 0);
+        QVERIFY(!keyer.isSending());
+    }
+
     void speedFollowsThePotAndTheSpeedKeys()
     {
         Bench b;
