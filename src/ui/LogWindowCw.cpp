@@ -9,8 +9,12 @@
 #include "ui/CwStringsWindow.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindow.h"
+#include "keying/Morse.h"
+#include "keying/WinKeyer.h"
+#include "ui/WinKeyWindow.h"
 
 #include <QAction>
+#include <cmath>
 
 namespace zelq {
 
@@ -55,6 +59,33 @@ LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
     cw->LoadCWSettings();
     frmCW->showSettings(cw->settings());
     strings->refresh();
+    setUpWinKey(app);
+}
+
+void LogWindowCw::setUpWinKey(AppContext& app)
+{
+    winKeyer = new WinKeyer(app.devices, app.folders.install, app.dialogs, this);
+    winKeyer->load();
+    frmWinKey = new WinKeyWindow(*winKeyer, app.dialogs, app.devices, app.folders.install, &window);
+    frmWinKey->ownCall = [&app] { return app.prefs.ownCall; };
+    // Registered after the CW settings are read: the keyer takes their speed.
+    cw->setSender(KeyingMethod::WinKey, winKeyer);
+    connect(frmCW, &CwSetupWindow::configureWinKey, this, [this] {
+        frmWinKey->showSettings();
+        frmWinKey->showNormal();
+        frmWinKey->raise();
+        frmWinKey->activateWindow();
+    });
+    // The speed pot sets the keyer's speed field like the speed keys do.
+    connect(winKeyer, &WinKeyer::speedFromPot, this, [this](int wpm) {
+        const int now = int(std::lround(speedOf(cw->settings().speed)));
+        if (wpm != now)
+            cw->stepSpeed(wpm - now);
+    });
+    connect(winKeyer, &WinKeyer::closed, this, [this](const QString& reason) {
+        if (!reason.isEmpty())
+            window.entryPanel().setStatus(QStringLiteral("WinKey lost: %1").arg(reason), StatusColour::Normal);
+    });
 }
 
 LogWindowCw::~LogWindowCw() = default;

@@ -12,6 +12,8 @@ class CwControl;
 class CwSetupWindow;
 class CwStringsWindow;
 class LogWindow;
+class WinKeyer;
+class WinKeyWindow;
 
 class LogWindowCw : public QObject {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
     CwControl& control() { return *cw; }
     CwSetupWindow& setupWindow() { return *frmCW; }
     CwStringsWindow& stringsWindow() { return *strings; }
+    WinKeyer& winKey() { return *winKeyer; }
+    WinKeyWindow& winKeyWindow() { return *frmWinKey; }
 
     // The window asks to close: false (refused) while the keyer sends.
     bool allowClose();
@@ -30,10 +34,14 @@ public:
     void showStrings();
 
 private:
+    void setUpWinKey(AppContext& app);
+
     LogWindow& window;
     CwControl* cw = nullptr;
     CwSetupWindow* frmCW = nullptr;
     CwStringsWindow* strings = nullptr;
+    WinKeyer* winKeyer = nullptr;
+    WinKeyWindow* frmWinKey = nullptr;
 };
 
 } // namespace zelq
