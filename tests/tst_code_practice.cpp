@@ -72,6 +72,8 @@ public:
     }
     void send(const QString& text) override
     {
+        if (unreachable)
+            return; // a device that cannot be opened drops the text
         pending += text;
         handedOver += text;
         most = std::max(most, int(pending.size()));
@@ -94,6 +96,7 @@ public:
     void setWpm(double w) override { wpm = w; }
 
     QString handedOver, keyed;
+    bool unreachable = false;
     int most = 0;
     double wpm = 0;
 
@@ -468,6 +471,14 @@ private slots:
         QCOMPARE(view.sent, QStringLiteral("AB"));
         waitUntilIdle(*c, p);
         QCOMPARE(device.keyed, QStringLiteral("AB"));
+
+        // A device that cannot be reached takes nothing: practice stops
+        // at once and echoes nothing as sent.
+        view.sent.clear();
+        device.unreachable = true;
+        p.Command3_Click();
+        QVERIFY(!p.practising());
+        QCOMPARE(view.sent, QString());
         c->setSender(KeyingMethod::WinKey, nullptr);
     }
 };

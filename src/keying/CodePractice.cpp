@@ -170,6 +170,13 @@ void CodePractice::feed()
             Command4_Click();
             return;
         }
+        if (!control.CWSending() && control.settings().method != KeyingMethod::None) {
+            // The keying device refused it (a WinKeyer or radio that cannot
+            // be reached) and has said so: nothing was sent, so nothing is
+            // echoed as sent.
+            Command4_Click();
+            return;
+        }
         if (!control.CWSending()) {
             // Nothing takes it (no keying method): nothing to wait for,
             // the rest is echoed in one go.
