@@ -8,6 +8,7 @@
 #include "ui/LogWindowCw.h"
 #include "ui/LogWindowPhone.h"
 #include "ui/RigWindow.h"
+#include "ui/CwSetupWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -115,7 +116,13 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
         }
+        // The WinKey window, as "Configure Winkey" in the CW setup opens it.
+        emit run.window->cwKeyer().setupWindow().configureWinKey();
         run.ctrl(Qt::Key_W); // CW messages
+        // Code practice, from the CW setup window.
+        if (auto* practice = run.window->findChild<QPushButton*>(QStringLiteral("cmdCodePractice")))
+            practice->click();
+        audit.look();
         run.ctrl(Qt::Key_G); // tune
         audit.look();
         if (run.window->rigWindow().openFrequencyTest)
@@ -143,7 +150,8 @@ private slots:
                                     QStringLiteral("frmEditCon"), QStringLiteral("frmFrequencyTest"),
                                     QStringLiteral("frmStationID"), QStringLiteral("PacketSpotfrm"),
                                     QStringLiteral("SpectrumMap"), QStringLiteral("frmRigTune"),
-                                    QStringLiteral("frmImport")};
+                                    QStringLiteral("frmImport"), QStringLiteral("frmCodePractice"),
+                                    QStringLiteral("frmWinKey")};
         for (const QString& name : expected)
             QVERIFY2(audit.seen.contains(name), qPrintable(name + QStringLiteral(" was never shown; seen: ")
                                                            + QStringList(audit.seen.values()).join(u' ')));

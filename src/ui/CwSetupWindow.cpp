@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -386,6 +387,15 @@ void CwSetupWindow::Command1_Click()
                         QStringLiteral("The CW settings could not be saved: %1").arg(why),
                         {DialogButton::Ok}, DialogIcon::Warning);
     emit done();
+}
+
+void CwSetupWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Command1_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CwSetupWindow::Command4_Click()

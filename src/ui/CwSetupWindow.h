@@ -9,6 +9,7 @@
 #include <array>
 
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,6 +44,10 @@ signals:
     // "Configure Winkey" and "Send Code Practice".
     void configureWinKey();
     void codePractice();
+
+protected:
+    // Esc closes the window as Done does: every change is already in use.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildLayout();

@@ -1,19 +1,24 @@
 #include "ui/LogWindowCw.h"
 
 #include "keying/CwControl.h"
-#include "keying/RigKeyer.h"
-#include "keying/RigLinkChannel.h"
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
 #include "ui/AppContext.h"
+#include "ui/CodePracticeWindow.h"
 #include "ui/CwSetupWindow.h"
 #include "ui/CwStringsWindow.h"
 #include "ui/EntryPanel.h"
 #include "ui/LogWindow.h"
+#include "keying/Morse.h"
+#include "keying/RigKeyer.h"
+#include "keying/RigLinkChannel.h"
+#include "keying/WinKeyer.h"
 #include "ui/RigWindow.h"
+#include "ui/WinKeyWindow.h"
 
 #include <QAction>
 #include <QRadioButton>
+#include <cmath>
 
 namespace zelq {
 
@@ -40,6 +45,11 @@ LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
         }
         window.focusCall();
     });
+    connect(frmCW, &CwSetupWindow::codePractice, this, [this] {
+        auto* practice = new CodePracticeWindow(*cw, frmCW);
+        practice->setWindowModality(Qt::ApplicationModal);
+        practice->show();
+    });
 
     KeyDispatch& keys = window.keyDispatch();
     keys.setCtrlShortcut(Qt::Key_C, [this] { showSetup(); });
@@ -50,34 +60,66 @@ LogWindowCw::LogWindowCw(AppContext& app, LogWindow& w) : QObject(&w), window(w)
     window.menu().mnuCWSetup->setEnabled(true);
     connect(window.menu().mnuCWSetup, &QAction::triggered, this, &LogWindowCw::showSetup);
 
+    cw->LoadCWSettings();
+    frmCW->showSettings(cw->settings());
+    strings->refresh();
+    setUpWinKey(app);
+    setUpRigKeyer();
+}
+
+void LogWindowCw::setUpRigKeyer()
+{
     // The radio's own keyer, through the rig link's rigctld connection.
     rigKeyer = new RigKeyer(*new RigLinkChannel([this]() -> RigLink& { return window.rigWindow().link(); }, this),
                             this);
     cw->setSender(KeyingMethod::Rig, rigKeyer);
-    auto showRigNote = [this] {
+    // Why nothing goes shows under the methods, and once on the status line.
+    auto showNote = [this] {
         if (cw->settings().method == KeyingMethod::Rig)
             frmCW->showMethodNote(rigKeyer->note());
     };
-    connect(rigKeyer, &RigKeyer::noteChanged, this, [this, showRigNote](const QString& note) {
-        showRigNote();
-        if (!note.isEmpty() && cw->settings().method == KeyingMethod::Rig && cw->showStatus)
-            cw->showStatus(note, StatusColour::Normal);
+    connect(rigKeyer, &RigKeyer::noteChanged, this, [this, showNote](const QString& note) {
+        showNote();
+        if (!note.isEmpty() && cw->settings().method == KeyingMethod::Rig)
+            window.entryPanel().setStatus(note, StatusColour::Normal);
     });
     if (auto* option = frmCW->findChild<QRadioButton*>(QStringLiteral("Option6")))
-        connect(option, &QRadioButton::toggled, this, [this, showRigNote](bool on) {
+        connect(option, &QRadioButton::toggled, this, [this, showNote](bool on) {
             if (on)
                 rigKeyer->checkLink();
-            showRigNote();
+            showNote();
             if (!on)
                 frmCW->showMethodNote(QString());
         });
-
-    cw->LoadCWSettings();
-    frmCW->showSettings(cw->settings());
     if (cw->settings().method == KeyingMethod::Rig)
         rigKeyer->checkLink();
-    showRigNote();
-    strings->refresh();
+    showNote();
+}
+
+void LogWindowCw::setUpWinKey(AppContext& app)
+{
+    winKeyer = new WinKeyer(app.devices, app.folders.install, app.dialogs, this);
+    winKeyer->load();
+    frmWinKey = new WinKeyWindow(*winKeyer, app.dialogs, app.devices, app.folders.install, &window);
+    frmWinKey->ownCall = [&app] { return app.prefs.ownCall; };
+    // Registered after the CW settings are read: the keyer takes their speed.
+    cw->setSender(KeyingMethod::WinKey, winKeyer);
+    connect(frmCW, &CwSetupWindow::configureWinKey, this, [this] {
+        frmWinKey->showSettings();
+        frmWinKey->showNormal();
+        frmWinKey->raise();
+        frmWinKey->activateWindow();
+    });
+    // The speed pot sets the keyer's speed field like the speed keys do.
+    connect(winKeyer, &WinKeyer::speedFromPot, this, [this](int wpm) {
+        const int now = int(std::lround(speedOf(cw->settings().speed)));
+        if (wpm != now)
+            cw->stepSpeed(wpm - now);
+    });
+    connect(winKeyer, &WinKeyer::closed, this, [this](const QString& reason) {
+        if (!reason.isEmpty())
+            window.entryPanel().setStatus(QStringLiteral("WinKey lost: %1").arg(reason), StatusColour::Normal);
+    });
 }
 
 LogWindowCw::~LogWindowCw() = default;

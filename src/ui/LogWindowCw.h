@@ -13,6 +13,8 @@ class CwSetupWindow;
 class CwStringsWindow;
 class LogWindow;
 class RigKeyer;
+class WinKeyer;
+class WinKeyWindow;
 
 class LogWindowCw : public QObject {
     Q_OBJECT
@@ -23,6 +25,8 @@ public:
     CwControl& control() { return *cw; }
     CwSetupWindow& setupWindow() { return *frmCW; }
     CwStringsWindow& stringsWindow() { return *strings; }
+    WinKeyer& winKey() { return *winKeyer; }
+    WinKeyWindow& winKeyWindow() { return *frmWinKey; }
     RigKeyer& radioKeyer() { return *rigKeyer; }
 
     // The window asks to close: false (refused) while the keyer sends.
@@ -32,10 +36,15 @@ public:
     void showStrings();
 
 private:
+    void setUpWinKey(AppContext& app);
+    void setUpRigKeyer();
+
     LogWindow& window;
     CwControl* cw = nullptr;
     CwSetupWindow* frmCW = nullptr;
     CwStringsWindow* strings = nullptr;
+    WinKeyer* winKeyer = nullptr;
+    WinKeyWindow* frmWinKey = nullptr;
     RigKeyer* rigKeyer = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/QtOperatorDialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -55,13 +56,22 @@ void QtOperatorDialogs::setParentWidget(QWidget* w)
     parent = w;
 }
 
+// A box belongs to the window the operator is working in (a setup window
+// over the log window), so closing it gives that window the focus back
+// rather than raising the log window over it.
+QWidget* QtOperatorDialogs::owner() const
+{
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : parent.data();
+}
+
 DialogButton QtOperatorDialogs::message(const QString& title, const QString& text,
                                         const QList<DialogButton>& buttons, DialogIcon icon)
 {
     const QList<DialogButton> offered = buttons.isEmpty() ? QList{DialogButton::Ok} : buttons;
 
     QMessageBox box(toIcon(icon), title, displayLineBreaks(text), QMessageBox::NoButton,
-                    parent.data());
+                    owner());
     // Plain text: a call sign or a path with "<" must not turn into markup.
     box.setTextFormat(Qt::PlainText);
     QList<std::pair<QAbstractButton*, DialogButton>> made;
@@ -85,7 +95,7 @@ std::optional<QString> QtOperatorDialogs::inputText(const QString& title, const 
                                                     const QString& defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(parent.data(), title, displayLineBreaks(prompt),
+    const QString answer = QInputDialog::getText(owner(), title, displayLineBreaks(prompt),
                                                  QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
@@ -97,20 +107,20 @@ std::optional<QString> QtOperatorDialogs::inputText(const QString& title, const 
 QString QtOperatorDialogs::openFile(const QString& title, const QString& folder,
                                     const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parent.data(), title, folder, filter, nullptr,
+    return QFileDialog::getOpenFileName(owner(), title, folder, filter, nullptr,
                                         QFileDialog::DontUseNativeDialog);
 }
 
 QString QtOperatorDialogs::saveFile(const QString& title, const QString& suggestedPath,
                                     const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parent.data(), title, suggestedPath, filter, nullptr,
+    return QFileDialog::getSaveFileName(owner(), title, suggestedPath, filter, nullptr,
                                         QFileDialog::DontUseNativeDialog);
 }
 
 std::optional<Rgb> QtOperatorDialogs::chooseColour(const QString& title, Rgb initial)
 {
-    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial), parent.data(), title);
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(initial), owner(), title);
     if (!chosen.isValid())
         return std::nullopt;
     return Rgb(chosen.rgb());

@@ -28,6 +28,8 @@ public:
     void setParentWidget(QWidget* parent);
 
 private:
+    QWidget* owner() const;
+
     QPointer<QWidget> parent;
 };
 
