@@ -20,6 +20,7 @@
 #include "rig/RigCatalogue.h"
 #include "rig/RigLink.h"
 #include "rig/RigctldClient.h"
+#include "ui/PhoneWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +29,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QLabel>
+#include <QRadioButton>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -56,7 +59,7 @@ struct Daemon {
     quint16 port = 0;
     QTcpSocket direct;
 
-    bool start(bool catPtt = true)
+    bool start(bool catPtt = true, const QStringList& extra = {})
     {
         const QString exe = QStandardPaths::findExecutable(QStringLiteral("rigctld"));
         if (exe.isEmpty())
@@ -66,6 +69,7 @@ struct Daemon {
                           QStringLiteral("127.0.0.1"), QStringLiteral("-t"), QString::number(port)};
         if (catPtt)
             args << QStringLiteral("-P") << QStringLiteral("RIG");
+        args << extra;
         process.start(exe, args);
         if (!process.waitForStarted())
             return false;
@@ -139,7 +143,8 @@ public:
     {
         QList<QByteArray> out;
         for (const Line& l : lines)
-            if (l.text != "\\chk_vfo" && l.text != "f" && l.text != "m")
+            if (l.text != "\\chk_vfo" && l.text != "f" && l.text != "m" && l.text != "f currVFO"
+                && l.text != "m currVFO")
                 out << l.text;
         return out;
     }
@@ -246,15 +251,34 @@ private slots:
         QCOMPARE(p.blanks, QStringLiteral("   "));
         QVERIFY(p.word.isEmpty());
 
-        // 20 WPM: 60 ms a unit. The daemon's blank comes first (4 units),
-        // the text's own blank ends with it, then T (6) and E (4).
-        QList<double> ends = radioCharacterEnds({QStringLiteral(" "), QStringLiteral("TE")}, 1000, 20);
+        // 20 WPM: 60 ms a unit. One blank keyed before the word (4 units):
+        // the text's own blank is through with it, then T (6) and E (4).
+        const RadioPiece te {QStringLiteral(" "), QStringLiteral("TE")};
+        QList<double> ends = radioCharacterEnds(te, 1, 1000, 20);
         QCOMPARE(ends, (QList<double> {1240, 1600, 1840}));
         // A sign the radio does not know takes no time.
-        ends = radioCharacterEnds({QString(), QStringLiteral("E@")}, 0, 20);
-        QCOMPARE(ends, (QList<double> {480, 480}));
+        ends = radioCharacterEnds({QString(), QStringLiteral("E@")}, 0, 0, 20);
+        QCOMPARE(ends, (QList<double> {240, 240}));
         // Blanks alone: nothing goes to the radio, nothing to wait for.
-        QCOMPARE(radioCharacterEnds({QStringLiteral("  "), QString()}, 50, 20), (QList<double> {50, 50}));
+        const RadioPiece blanks {QStringLiteral("  "), QString()};
+        QCOMPARE(radioLeadingBlanks(blanks, false, true), 0);
+        QCOMPARE(radioCharacterEnds(blanks, 0, 50, 20), (QList<double> {50, 50}));
+
+        // The command: the text as it is, the daemon's blank left out; with
+        // the VFO named that blank is the word space.
+        const RadioPiece cq {QString(), QStringLiteral("CQ")};
+        QCOMPARE(radioCommand(cq, false, false), QByteArray("bCQ"));
+        QCOMPARE(radioLeadingBlanks(cq, false, false), 0);
+        QCOMPARE(radioCommand(cq, false, true), QByteArray("b CQ")); // the text's end was a blank
+        QCOMPARE(radioLeadingBlanks(cq, false, true), 1);
+        QCOMPARE(radioCommand(te, false, false), QByteArray("b TE"));
+        QCOMPARE(radioCommand(cq, true, false), QByteArray("b CQ"));
+        QCOMPARE(radioLeadingBlanks(cq, true, false), 1);
+        const RadioPiece twoBlanks {QStringLiteral("  "), QStringLiteral("K")};
+        QCOMPARE(radioCommand(twoBlanks, true, false), QByteArray("b K"));
+        QCOMPARE(radioLeadingBlanks(twoBlanks, true, false), 1);
+        QCOMPARE(radioCommand(twoBlanks, false, false), QByteArray("b  K"));
+        QCOMPARE(radioLeadingBlanks(twoBlanks, false, false), 2);
 
         QCOMPARE(radioText(QStringLiteral("cq de\r\nw1aw\t5nn")), QStringLiteral("CQ DE  W1AW 5NN"));
     }
@@ -278,13 +302,13 @@ private slots:
         const double took = msNow() - start;
         QVERIFY(!k.cw.CWSending());
 
-        QCOMPARE(relay.commands(), (QList<QByteArray> {"L KEYSPD 40", "b CQ", "b TEST", "b DE", "b K1ABC", "b K"}));
+        QCOMPARE(relay.commands(), (QList<QByteArray> {"L KEYSPD 40", "bCQ", "b TEST", "b DE", "b K1ABC", "b K"}));
         QCOMPARE(k.sent, QStringLiteral("CQ TEST DE K1ABC K"));
         QCOMPARE(d.ask("l KEYSPD"), QByteArray("40"));
 
-        // At 40 WPM a unit is 30 ms: " CQ" 34 units, " TEST" 28, " DE" 18,
-        // " K1ABC" 70, " K" 16: 166 units, 4980 ms.
-        QVERIFY2(took > 4900 && took < 6000, qPrintable(QString::number(took)));
+        // At 40 WPM a unit is 30 ms: "CQ" 30 units, " TEST" 28, " DE" 18,
+        // " K1ABC" 70, " K" 16: 162 units, 4860 ms.
+        QVERIFY2(took > 4800 && took < 5800, qPrintable(QString::number(took)));
         // Each word goes shortly before the radio ends the last one: "b TEST"
         // after the C of CQ was keyed, "b K" after the B of K1ABC.
         QVERIFY(relay.firstAt("b TEST") > k.sentAt[0]);
@@ -292,6 +316,42 @@ private slots:
         QVERIFY(relay.firstAt("b K") > k.sentAt[14]);
         QVERIFY(relay.firstAt("b K") < k.sentAt[15]);
         QCOMPARE(k.radio.note(), QString());
+    }
+
+    void typedTextAndNamedVfo()
+    {
+        {
+            Daemon d;
+            if (!d.start())
+                QSKIP("rigctld (libhamlib-utils) is not installed or did not start");
+            RecordingRelay relay(d.port);
+            Rig rig(relay.port());
+            QVERIFY(rig.start());
+            Keyer k(home.installDir(), rig.channel, QString(), 40);
+            QSignalSpy ended(&k.cw, &CwControl::sendingEnded);
+            // Typed text goes as it comes, and the radio keys it as typed.
+            for (QChar c : QStringLiteral("CQ K")) {
+                k.cw.LoopThroughCWBuffer(QString(c));
+                QTest::qWait(60);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+            QCOMPARE(k.sent, QStringLiteral("CQ K"));
+            QCOMPARE(relay.commands(), (QList<QByteArray> {"L KEYSPD 40", "bC", "bQ", "b K"}));
+        }
+        // A daemon that wants the VFO named keeps the blank after it: each
+        // word goes alone and that blank spaces the words.
+        Daemon d;
+        QVERIFY(d.start(true, {QStringLiteral("-o")}));
+        RecordingRelay relay(d.port);
+        Rig rig(relay.port());
+        QVERIFY(rig.start());
+        Keyer k(home.installDir(), rig.channel, QStringLiteral("CQ  DE"), 40);
+        QSignalSpy ended(&k.cw, &CwControl::sendingEnded);
+        k.cw.FKeyCW(KeyF1 + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QCOMPARE(k.sent, QStringLiteral("CQ  DE"));
+        QCOMPARE(relay.commands(),
+                 (QList<QByteArray> {"L currVFO KEYSPD 40", "b currVFO CQ", "b currVFO DE"}));
     }
 
     void speedKeysGoToTheRadio()
@@ -330,7 +390,7 @@ private slots:
         QTRY_COMPARE(ended.size(), 1);
         // Only the first word had gone: the radio keys it, nothing more.
         QCOMPARE(k.sent, QStringLiteral("TEST"));
-        QCOMPARE(relay.commands(), (QList<QByteArray> {"L KEYSPD 30", "b TEST", "\\stop_morse"}));
+        QCOMPARE(relay.commands(), (QList<QByteArray> {"L KEYSPD 30", "bTEST", "\\stop_morse"}));
         QCOMPARE(k.radio.note(), RigStopRefusedText);
         QCOMPARE(notes.size(), 1);
 
@@ -361,7 +421,7 @@ private slots:
         Keyer k(home.installDir(), rig.channel, QStringLiteral("CQ CQ CQ"), 40);
         QSignalSpy ended(&k.cw, &CwControl::sendingEnded);
         k.cw.FKeyCW(KeyF1 + 1);
-        QTRY_VERIFY(relay.commands().contains("b CQ"));
+        QTRY_VERIFY(relay.commands().contains("bCQ"));
         // Keyboard text: Backspace takes back what the radio does not have.
         k.cw.LoopThroughCWBuffer(QStringLiteral(" DE"));
         QVERIFY(k.radio.removeLast());
@@ -369,8 +429,7 @@ private slots:
         k.cw.FKeyCW(KeyF1 + 1); // the rest of the first message goes
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 10000);
         QCOMPARE(k.sent, QStringLiteral("CQCQ CQ CQ"));
-        QCOMPARE(relay.commands().count("b CQ"), 4);
-        QVERIFY(!relay.commands().contains("b D"));
+        QCOMPARE(relay.commands().mid(1), (QList<QByteArray> {"bCQ", "bCQ", "b CQ", "b CQ"}));
     }
 
     void pttByTheRadio()
@@ -401,6 +460,12 @@ private slots:
         phone.applySettings(s);
         QCOMPARE(phone.rigNote(), QString());
         QVERIFY(!phone.pttOpen());
+        // Kept as its number on the PTT line's line of "wave2.txt".
+        QVERIFY(phone.save());
+        QCOMPARE(PhoneSettings::load(home.installDir()).line, PttLine::Rig);
+        QFile saved(home.installDir() + QStringLiteral("/wave2.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().split('\n').value(10), QByteArray("3\r"));
 
         // Keyed for the message, released at its end.
         phone.FKeyPhone(KeyF1);
@@ -491,10 +556,23 @@ private slots:
         FakePlayer player;
         PhoneControl phone(registry, home.installDir(), dialogs, beeper, player);
         phone.setRigChannel(&rig.channel);
-        PhoneSettings s;
-        s.line = PttLine::Rig;
-        phone.applySettings(s);
+        // The voice keyer's window: the choice, and the note as plain text.
+        PhoneWindow w(phone, dialogs, beeper, home.installDir());
+        auto* option = w.findChild<QRadioButton*>(QStringLiteral("Option4"));
+        QVERIFY(option);
+        QCOMPARE(option->text(), QStringLiteral("Rig (rigctld)"));
+        QCOMPARE(option->accessibleName(), QStringLiteral("Rig (rigctld)"));
+        auto* note = w.findChild<QLabel*>(QStringLiteral("lblRigNote"));
+        QVERIFY(note);
+        QVERIFY(!note->isVisibleTo(&w));
+        option->click();
+        QCOMPARE(phone.settings().line, PttLine::Rig);
         QCOMPARE(phone.rigNote(), RigNotRigctldText);
+        QCOMPARE(note->text(), RigNotRigctldText);
+        QCOMPARE(note->textFormat(), Qt::PlainText);
+        QVERIFY(note->isVisibleTo(&w));
+        w.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+        QVERIFY(!note->isVisibleTo(&w));
     }
 
     void rigctldNotRunningSaysSoWithoutWaiting()
@@ -535,5 +613,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RigKeyingTest)
+QTEST_MAIN(RigKeyingTest)
 #include "tst_rig_keying.moc"

@@ -25,13 +25,27 @@ RadioPiece nextRadioPiece(const QString& text)
     return p;
 }
 
-QList<double> radioCharacterEnds(const RadioPiece& piece, double startMs, double wpm)
+int radioLeadingBlanks(const RadioPiece& piece, bool namesVfo, bool blankOwed)
+{
+    if (piece.word.isEmpty())
+        return 0;
+    if (namesVfo)
+        return 1;
+    return int(piece.blanks.size()) + (blankOwed ? 1 : 0);
+}
+
+QByteArray radioCommand(const RadioPiece& piece, bool namesVfo, bool blankOwed)
+{
+    if (namesVfo)
+        return "b " + piece.word.toLatin1();
+    return "b" + QByteArray(blankOwed ? " " : "") + piece.text().toLatin1();
+}
+
+QList<double> radioCharacterEnds(const RadioPiece& piece, int leadingBlanks, double startMs, double wpm)
 {
     const double unit = unitMs(wpm);
     QList<double> ends;
-    double t = startMs;
-    if (!piece.word.isEmpty())
-        t += RadioWordSpaceUnits * unit; // the daemon's blank
+    double t = startMs + leadingBlanks * RadioWordSpaceUnits * unit;
     for (qsizetype i = 0; i < piece.blanks.size(); ++i)
         ends.append(t);
     for (QChar c : piece.word) {

@@ -1,12 +1,16 @@
 #pragma once
-// When a radio's own keyer sends what it was handed. The radio says
-// nothing about its progress, so the keyer estimates it from the Morse
-// timing at the set speed. Text goes to the radio a word at a time:
-// rigctld keeps the blank that separates "b" from its text, so each word
-// reaches the radio with one blank before it, and that blank is the word
-// space. The radio spaces words by standard Morse (7 units: the 3 every
-// sign ends with, then 4 for the blank). Pure functions.
+// What goes to a radio's own keyer through rigctld, and when the radio is
+// through with it. The radio says nothing about its progress, so the keyer
+// estimates it from the Morse timing at the set speed, with standard word
+// spacing (7 units: the 3 every sign ends with, then 4 for the blank).
+//
+// rigctld hands the radio everything after the command letter that ends
+// the line, the separating blank included: "b CQ" keys " CQ", "bCQ" keys
+// "CQ". Where the daemon wants the VFO named ("b currVFO CQ") that blank
+// cannot be left out, so there text goes a word at a time and the blank
+// is the word space. Pure functions.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -28,10 +32,18 @@ struct RadioPiece {
 };
 RadioPiece nextRadioPiece(const QString& text);
 
-// When each character of a piece the radio starts at `startMs` has been
-// sent, in the order of piece.text(): the blanks end with the blank the
-// daemon sends before the word, the word's signs one after another.
-QList<double> radioCharacterEnds(const RadioPiece& piece, double startMs, double wpm);
+// How many blanks the radio keys before the piece's word: with the VFO
+// named, the daemon's one; else the piece's own, and one owed by blanks
+// that ended the text before (they were not sent alone).
+int radioLeadingBlanks(const RadioPiece& piece, bool namesVfo, bool blankOwed);
+
+// The send_morse command for a piece (not for blanks alone).
+QByteArray radioCommand(const RadioPiece& piece, bool namesVfo, bool blankOwed);
+
+// When each character of piece.text() is through, the radio starting at
+// `startMs` and keying `leadingBlanks` blanks before the word: the text's
+// blanks are through with those, the word's signs one after another.
+QList<double> radioCharacterEnds(const RadioPiece& piece, int leadingBlanks, double startMs, double wpm);
 
 // The text as the radio takes it: upper case, and line ends and other
 // control characters as blanks (a line end would end the command).

@@ -19,6 +19,9 @@ public:
 
     // Empty while commands can go; otherwise why not, in the operator's words.
     virtual QString unavailableReason() = 0;
+    // The daemon puts the VFO before every argument: text for the radio
+    // then always follows a separating blank it keeps.
+    virtual bool namesVfo() { return false; }
     // Queues `command` (no line end); false, and no answer, when it cannot go.
     virtual bool send(const QByteArray& command, Answer answer) = 0;
 

@@ -111,21 +111,25 @@ void RigKeyer::handOver()
     const RadioPiece piece = nextRadioPiece(pending);
     pending.remove(0, piece.length());
     if (piece.word.isEmpty()) {
-        // Blanks at the end: nothing to key, they are through when the
-        // radio is.
+        // Blanks at the end go with the next word, if one comes; they are
+        // through when the radio is.
         for (QChar c : piece.blanks)
             keyed.append({c, std::max(t, keyedUntil)});
+        blankOwed = true;
         schedule();
         return;
     }
+    const bool vfo = channel.namesVfo();
     flight = piece;
+    flightBlanks = radioLeadingBlanks(piece, vfo, blankOwed);
     inFlight = true;
     QPointer<RigKeyer> self(this);
-    const bool queued = channel.send("b " + piece.word.toLatin1(),
-                                     [self](bool accepted, const QByteArray& reply) {
-                                         if (self)
-                                             self->pieceAnswered(accepted, reply);
-                                     });
+    const QByteArray command = radioCommand(piece, vfo, blankOwed);
+    blankOwed = false;
+    const bool queued = channel.send(command, [self, command](bool accepted, const QByteArray& reply) {
+        if (self)
+            self->pieceAnswered(accepted, reply, command);
+    });
     if (!queued) {
         inFlight = false;
         checkLink();
@@ -133,20 +137,20 @@ void RigKeyer::handOver()
     }
 }
 
-void RigKeyer::pieceAnswered(bool accepted, const QByteArray& reply)
+void RigKeyer::pieceAnswered(bool accepted, const QByteArray& reply, const QByteArray& command)
 {
     if (!inFlight)
         return;
     inFlight = false;
     const RadioPiece piece = std::exchange(flight, {});
     if (!accepted) {
-        fail(reply.isEmpty() ? RigNoAnswerText : rigRefusedText("b " + piece.word.toLatin1(), reply));
+        fail(reply.isEmpty() ? RigNoAnswerText : rigRefusedText(command, reply));
         return;
     }
-    if (problem.startsWith(QLatin1String("rigctld refused \"b ")))
+    if (problem.startsWith(QLatin1String("rigctld refused \"b")))
         setProblem(QString());
     const double start = std::max(now(), keyedUntil);
-    const QList<double> ends = radioCharacterEnds(piece, start, wpm);
+    const QList<double> ends = radioCharacterEnds(piece, flightBlanks, start, wpm);
     const QString text = piece.text();
     for (qsizetype i = 0; i < text.size(); ++i)
         keyed.append({text[i], ends[i]});

@@ -1,8 +1,8 @@
 #pragma once
 // CW through the radio's own keyer, reached over rigctld: text goes with
-// "b" (send_morse) a word at a time, the next word shortly before the
-// radio is estimated to finish the last, so Esc and a new message can
-// still drop what the radio does not hold yet. Esc sends "\stop_morse";
+// "b" (send_morse) a word at a time (typed text as it comes), the next
+// piece shortly before the radio is estimated to finish the last, so Esc
+// and a new message can still drop what the radio does not hold yet. Esc sends "\stop_morse";
 // when the daemon refuses it the message ends with the word the radio
 // has, and the note says so. The speed goes with "L KEYSPD n". When the
 // link cannot carry commands nothing is sent and the note says why.
@@ -52,7 +52,7 @@ private:
     };
     double now() const { return double(clock.nsecsElapsed()) / 1e6; }
     void handOver();
-    void pieceAnswered(bool accepted, const QByteArray& reply);
+    void pieceAnswered(bool accepted, const QByteArray& reply, const QByteArray& command);
     void stopAnswered(bool accepted, const QByteArray& reply);
     void onTick();
     void schedule();
@@ -69,6 +69,8 @@ private:
     QString pending;           // not handed over
     RadioPiece flight;         // handed over, its answer awaited
     bool inFlight = false;
+    int flightBlanks = 0;      // blanks the radio keys before its word
+    bool blankOwed = false;    // the text ended in blanks that did not go
     QList<Sign> keyed;         // with the radio, not yet sent by the estimate
     double keyedUntil = 0;     // the estimated end of what the radio has
     double wpm = 13;

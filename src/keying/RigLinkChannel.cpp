@@ -47,6 +47,12 @@ QString RigLinkChannel::unavailableReason()
     return {};
 }
 
+bool RigLinkChannel::namesVfo()
+{
+    RigLink* r = link();
+    return r && r->daemon().namesVfo();
+}
+
 bool RigLinkChannel::send(const QByteArray& command, Answer answer)
 {
     if (!unavailableReason().isEmpty() || !rig->daemon().sendCommand(command))

@@ -21,6 +21,7 @@ public:
 
     QString unavailableReason() override;
     bool send(const QByteArray& command, Answer answer) override;
+    bool namesVfo() override;
 
     // Past the connection's own reopening after one second: a command
     // still unanswered then is taken as lost.

@@ -26,6 +26,8 @@ public:
     void connectTo(const QString& host, quint16 port);
     void close();
     bool isConnected() const { return ready; }
+    // The daemon wants the VFO named in every command (\chk_vfo said 1).
+    bool namesVfo() const { return vfoMode; }
     QString address() const { return QStringLiteral("%1:%2").arg(host).arg(port); }
 
     // Starts a reading unless one is under way or there is no connection.
