@@ -7,11 +7,13 @@
 #include "FakeBeeper.h"
 #include "FakeDialogs.h"
 #include "FakeSerialLine.h"
+#include "LogWindowRun.h"
 #include "TempHome.h"
 #include "VoiceFixtures.h"
 #include "devices/DeviceRegistry.h"
 #include "keying/CwControl.h"
 #include "keying/CwMessages.h"
+#include "keying/Morse.h"
 #include "keying/PhoneControl.h"
 #include "keying/RadioMorseTiming.h"
 #include "keying/RigKeyer.h"
@@ -20,7 +22,11 @@
 #include "rig/RigCatalogue.h"
 #include "rig/RigLink.h"
 #include "rig/RigctldClient.h"
+#include "rig/RigCatalogue.h"
+#include "ui/CwSetupWindow.h"
+#include "ui/LogWindowCw.h"
 #include "ui/PhoneWindow.h"
+#include "ui/RigWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,6 +36,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QLabel>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QTcpSocket>
 #include <QtTest>
@@ -592,6 +599,51 @@ private slots:
         QCOMPARE(notes.size(), 1); // said once, not per key
         QVERIFY(k.dialogs.asked.isEmpty());
         rig.link.EndTest();
+    }
+
+    void logWindowKeysTheRadio()
+    {
+        Daemon d;
+        if (!d.start())
+            QSKIP("rigctld (libhamlib-utils) is not installed or did not start");
+        TempHome runHome;
+        Run run(runHome);
+        START(run);
+        run.dialogs.asked.clear(); // start-up's own questions
+
+        // The method chosen while the rig type is "None": the setup window
+        // and the status line say why nothing will go.
+        CwSetupWindow& setup = run.window->cwKeyer().setupWindow();
+        setup.findChild<QRadioButton*>(QStringLiteral("Option6"))->click();
+        auto* note = setup.findChild<QLabel*>(QStringLiteral("lblMethodNote"));
+        QCOMPARE(note->text(), RigNotRigctldText);
+        QCOMPARE(run.status(), RigNotRigctldText);
+        run.focusField("txtCall");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QVERIFY(!run.window->cwKeyer().control().CWSending());
+        QVERIFY(run.dialogs.asked.isEmpty());
+
+        // rigctld polled by the rig window: the note goes, F2 keys the radio.
+        RigWindow& rig = run.window->rigWindow();
+        rig.findChild<QListWidget*>(QStringLiteral("List1"))->setCurrentRow(int(rigCatalogue().indexOf(RigTypes::Hamlib)));
+        auto* portBox = rig.findChild<QLineEdit*>(QStringLiteral("txtHamlibPort"));
+        portBox->clear();
+        QTest::keyClicks(portBox, QString::number(d.port));
+        rig.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        QTRY_COMPARE(note->text(), QString());
+        QVERIFY(note->isHidden());
+        QTRY_COMPARE(d.ask("l KEYSPD"), QByteArray::number(int(speedOf(run.window->cwKeyer().control().settings().speed))));
+        CwControl& cw = run.window->cwKeyer().control();
+        CwSettings s = cw.settings();
+        s.messages[1] = QStringLiteral("VVV DE");
+        cw.applySettings(s);
+        run.focusField("txtCall");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QVERIFY(cw.CWSending());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_COMPARE_WITH_TIMEOUT(note->text(), RigStopRefusedText, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!cw.CWSending(), 5000);
+        QVERIFY(run.dialogs.asked.isEmpty());
     }
 
     void linkLostMidMessageEnds()
