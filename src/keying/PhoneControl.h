@@ -7,6 +7,12 @@
 // watch, at once on any error, and by the watchdog when a message runs
 // past its file's length + 1 s. Drives its window through hooks, so tests
 // run it without widgets.
+//
+// With the line choice Rig the radio's own PTT is keyed through rigctld
+// ("T 1" / "T 0") instead of a port. Every way out above sends "T 0"; so do
+// End Test and the program's end, which close the link only after rigctld
+// has answered. An end signal cannot reach the daemon (no socket work in a
+// signal handler): the radio's PTT then stays as it was.
 
 #include "keying/PhoneSettings.h"
 #include "log/EntryView.h"
