@@ -13,6 +13,7 @@
 #include "devices/DeviceRegistry.h"
 #include "keying/CwControl.h"
 #include "keying/CwMessages.h"
+#include "keying/KeyRelease.h"
 #include "keying/Morse.h"
 #include "keying/PhoneControl.h"
 #include "keying/RadioMorseTiming.h"
@@ -492,6 +493,14 @@ private slots:
         QVERIFY(phone.characterStep(escape));
         QTRY_COMPARE(d.ask("t"), QByteArray("0"));
 
+        // An end signal: its handler writes the release on the connection.
+        phone.FKeyPhone(KeyF1);
+        QTRY_COMPARE(d.ask("t"), QByteArray("1"));
+        liftRegisteredKeys(); // what the SIGTERM handler does
+        QTRY_COMPARE(d.ask("t"), QByteArray("0"));
+        player.end();
+        QTRY_COMPARE(relay.commands().count("T 0"), 4);
+
         // Program end: the link closes only after "T 0" was answered.
         phone.FKeyPhone(KeyF1);
         QTRY_COMPARE(d.ask("t"), QByteArray("1"));
@@ -499,7 +508,7 @@ private slots:
         QVERIFY(!phone.pttKeyed());
         QVERIFY(!player.isPlaying());
         QCOMPARE(d.ask("t"), QByteArray("0"));
-        QCOMPARE(relay.commands().count("T 0"), 3);
+        QCOMPARE(relay.commands().count("T 0"), 5);
         // With the link gone the note says so; nothing hangs.
         phone.FKeyPhone(KeyF1);
         QCOMPARE(phone.rigNote(), RigNoAnswerText);

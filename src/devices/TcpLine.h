@@ -23,6 +23,9 @@ public:
     void connectTo(const QString& host, quint16 port, int timeoutMs = 10000);
     void close();
     bool isConnected() const;
+    // The connected socket's descriptor (-1 when none), for a last write
+    // from an end-signal handler.
+    int descriptor() const { return isConnected() ? int(socket.socketDescriptor()) : -1; }
 
     bool write(const QByteArray& bytes);
     QByteArray readAll();

@@ -16,6 +16,13 @@ void liftKeysOnEndSignals();
 int registerKeyUp(const KeyUpCall& call);
 void unregisterKeyUp(int slot);
 
+// Registers bytes to send on a connected socket at the end signal: a PTT
+// release through a daemon. They go only while the descriptor still
+// reaches the peer it reached when registered (a closed descriptor may
+// have been reused). Returns the slot, or -1.
+int registerSendOnEnd(int socketFd, const char* bytes, int length);
+void unregisterSendOnEnd(int slot);
+
 // Makes every registered key-up call now (also what the handler does).
 void liftRegisteredKeys();
 

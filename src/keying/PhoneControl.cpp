@@ -84,7 +84,9 @@ void PhoneControl::setRigChannel(RigCommandChannel* channel)
     rig = channel;
     if (rig) {
         connect(rig, &RigCommandChannel::linkChanged, this, [this] {
-            if (!rigKeyed)
+            if (rigReleaseOwed && !keyed)
+                setRigPtt(false);
+            if (!rigKeyed && !rigReleaseOwed)
                 checkRig();
         });
         // The link closes at End Test and program end: the PTT cannot be
@@ -92,6 +94,7 @@ void PhoneControl::setRigChannel(RigCommandChannel* channel)
         connect(rig, &RigCommandChannel::closing, this, [this] {
             if (!rigKeyed)
                 return;
+            cancelRepeat();
             player.stop();
             messageEnded();
         });
@@ -117,7 +120,7 @@ void PhoneControl::setRigNote(const QString& text)
 
 void PhoneControl::setRigPtt(bool down)
 {
-    if (down == rigKeyed)
+    if (down == rigKeyed && !(rigReleaseOwed && !down))
         return;
     if (!rig) {
         checkRig();
@@ -133,8 +136,13 @@ void PhoneControl::setRigPtt(bool down)
         else
             self->setRigNote(reply.isEmpty() ? RigNoAnswerText : rigRefusedText(command, reply));
     });
-    // "T 0" is owed until it has gone; a "T 1" that could not go keyed nothing.
-    rigKeyed = down ? queued : !queued && rigKeyed;
+    // A "T 1" that could not go keyed nothing; a "T 0" that could not go
+    // is owed, and goes when the link is back.
+    rigKeyed = down && queued;
+    rigReleaseOwed = !down && !queued;
+    // While the radio may be keyed, the release goes also from the
+    // end-signal handler.
+    rig->armOnEnd(rigKeyed || rigReleaseOwed ? QByteArrayLiteral("T 0") : QByteArray());
     if (!queued)
         setRigNote(rig->unavailableReason().isEmpty() ? RigNoAnswerText : rig->unavailableReason());
 }
@@ -225,7 +233,7 @@ void PhoneControl::setPtt(bool down)
     if (parallelPtt && parallelPtt->isOpen())
         parallelPtt->setKey(down);
     // The radio's PTT is released also when the line choice changed since.
-    if (phone.line == PttLine::Rig || rigKeyed)
+    if (phone.line == PttLine::Rig || rigKeyed || rigReleaseOwed)
         setRigPtt(down && phone.line == PttLine::Rig);
     if (keyed != down) {
         keyed = down;

@@ -11,8 +11,8 @@
 // With the line choice Rig the radio's own PTT is keyed through rigctld
 // ("T 1" / "T 0") instead of a port. Every way out above sends "T 0"; so do
 // End Test and the program's end, which close the link only after rigctld
-// has answered. An end signal cannot reach the daemon (no socket work in a
-// signal handler): the radio's PTT then stays as it was.
+// has answered, and the end-signal handler, which writes it on the
+// connection's socket.
 
 #include "keying/PhoneSettings.h"
 #include "log/EntryView.h"
@@ -119,7 +119,8 @@ private:
     bool repeat = false;
     bool keyed = false;
     RigCommandChannel* rig = nullptr;
-    bool rigKeyed = false; // "T 1" went and no "T 0" since
+    bool rigKeyed = false;       // "T 1" went and no "T 0" since
+    bool rigReleaseOwed = false; // a "T 0" could not go
     QString rigProblem;
 };
 

@@ -25,6 +25,10 @@ public:
     // Queues `command` (no line end); false, and no answer, when it cannot go.
     virtual bool send(const QByteArray& command, Answer answer) = 0;
 
+    // `command` goes to the daemon from the end-signal handler (SIGTERM,
+    // SIGINT, SIGHUP) for as long as it is armed; empty disarms.
+    virtual void armOnEnd(const QByteArray& command) { Q_UNUSED(command); }
+
 signals:
     // The daemon was reached or lost: what was unavailable may work now.
     void linkChanged();

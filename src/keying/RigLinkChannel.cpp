@@ -1,5 +1,7 @@
 #include "keying/RigLinkChannel.h"
 
+#include "keying/KeyRelease.h"
+
 #include "rig/RigCatalogue.h"
 #include "rig/RigLink.h"
 #include "rig/RigctldClient.h"
@@ -14,6 +16,29 @@ RigLinkChannel::RigLinkChannel(std::function<RigLink&()> f, QObject* parent)
     connect(&timeout, &QTimer::timeout, this, &RigLinkChannel::dropWaiting);
 }
 
+RigLinkChannel::~RigLinkChannel()
+{
+    unregisterSendOnEnd(endSlot);
+}
+
+void RigLinkChannel::armOnEnd(const QByteArray& command)
+{
+    endCommand = command;
+    rearm();
+}
+
+void RigLinkChannel::rearm()
+{
+    unregisterSendOnEnd(endSlot);
+    endSlot = -1;
+    RigLink* r = link();
+    if (endCommand.isEmpty() || !r || !r->daemon().isConnected())
+        return;
+    // A line end first ends whatever line the program was writing.
+    const QByteArray bytes = '\n' + r->daemon().commandLine(endCommand);
+    endSlot = registerSendOnEnd(r->daemon().descriptor(), bytes.constData(), int(bytes.size()));
+}
+
 RigLink* RigLinkChannel::link()
 {
     if (!found && findLink) {
@@ -24,10 +49,12 @@ RigLink* RigLinkChannel::link()
         // A new or lost connection has dropped what its queue held.
         connect(&d, &RigctldClient::connected, this, [this] {
             dropWaiting();
+            rearm();
             emit linkChanged();
         });
         connect(&d, &RigctldClient::failed, this, [this] {
             dropWaiting();
+            rearm();
             emit linkChanged();
         });
         connect(rig, &RigLink::aboutToClose, this, &RigCommandChannel::closing);

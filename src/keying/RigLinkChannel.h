@@ -22,6 +22,8 @@ public:
     QString unavailableReason() override;
     bool send(const QByteArray& command, Answer answer) override;
     bool namesVfo() override;
+    void armOnEnd(const QByteArray& command) override;
+    ~RigLinkChannel() override;
 
     // Past the connection's own reopening after one second: a command
     // still unanswered then is taken as lost.
@@ -32,6 +34,8 @@ private:
     void answered(const QByteArray& command, bool accepted, const QByteArray& reply);
     // Every waiting command is answered as lost.
     void dropWaiting();
+    // The armed command registered on the connection there is now.
+    void rearm();
 
     struct Waiting {
         QByteArray command;
@@ -42,6 +46,8 @@ private:
     QPointer<RigLink> rig;
     QList<Waiting> waiting;
     QTimer timeout;
+    QByteArray endCommand;
+    int endSlot = -1;
 };
 
 } // namespace zelq

@@ -61,12 +61,17 @@ void RigctldClient::sendQueued()
     if (!ready || step != Step::Idle || commands.isEmpty())
         return;
     commandOut = commands.takeFirst();
-    QByteArray line = commandOut;
+    send(Step::Command, commandLine(commandOut));
+}
+
+QByteArray RigctldClient::commandLine(const QByteArray& command) const
+{
+    QByteArray line = command;
     if (vfoMode) {
         const qsizetype space = line.indexOf(' ');
         line.insert(space < 0 ? line.size() : space, " currVFO");
     }
-    send(Step::Command, line + '\n');
+    return line + '\n';
 }
 
 void RigctldClient::requestReading()

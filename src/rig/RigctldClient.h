@@ -35,6 +35,9 @@ public:
     // Queues a set command (without its line end); false when there is no
     // connection. With VFO mode on, the current VFO is named in it.
     bool sendCommand(const QByteArray& command);
+    // The line a set command goes as (the VFO named when the daemon wants it).
+    QByteArray commandLine(const QByteArray& command) const;
+    int descriptor() const { return ready ? line.descriptor() : -1; }
     // No request out and no command waiting.
     bool isIdle() const { return step == Step::Idle && commands.isEmpty(); }
 
