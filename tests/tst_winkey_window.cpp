@@ -13,10 +13,13 @@
 #include "devices/DeviceRegistry.h"
 #include "devices/PortMap.h"
 #include "keying/CwControl.h"
+#include "keying/PhoneControl.h"
+#include "keying/CwMessages.h"
 #include "keying/WinKeyProtocol.h"
 #include "keying/WinKeyer.h"
 #include "ui/CwSetupWindow.h"
 #include "ui/LogWindowCw.h"
+#include "ui/LogWindowPhone.h"
 #include "ui/WinKeyWindow.h"
 
 #include <QApplication>
@@ -239,6 +242,44 @@ private slots:
                  QStringLiteral("WK Success!"));
         QCOMPARE(cw.winKeyWindow().findChild<QLineEdit*>(QStringLiteral("txtWKWPM"))->text(),
                  QString::number(wk::MinPotWpm + 20));
+    }
+
+    void theWinKeyerAndTheVoicePttTakeASharedPortFromEachOther()
+    {
+        TempHome home;
+        Run run(home);
+        START(run);
+        PtyPair pty;
+        WinKeySimulator sim(pty);
+        sim.setTimeScale(0.02);
+        PortMap map;
+        map.setDevice(5, pty.slavePath());
+        map.save(home.installDir());
+        PhoneControl& phone = run.window->voiceKeyer().control();
+        PhoneSettings ptt = phone.settings();
+        ptt.port = QStringLiteral("5");
+        phone.applySettings(ptt);
+        QVERIFY(phone.pttOpen());
+        CwSettings cwFile;
+        cwFile.method = KeyingMethod::WinKey;
+        cwFile.messages[0] = QStringLiteral("CQ");
+        QVERIFY(cwFile.save(home.installDir()));
+        LogWindowCw& cw = run.window->cwKeyer();
+        cw.control().LoadCWSettings();
+        const qsizetype asked = run.dialogs.asked.size();
+
+        // The WinKeyer opens on the port the PTT held: no refusal.
+        cw.control().FKeyCW(KeyF1);
+        QTRY_COMPARE(sim.textSent(), QByteArray("CQ"));
+        QVERIFY(cw.winKey().isOpen());
+        QVERIFY(!phone.pttOpen());
+        QCOMPARE(run.dialogs.asked.size(), asked);
+
+        // Opening the PTT again takes the port back.
+        phone.PhoneSetup();
+        QVERIFY(phone.pttOpen());
+        QVERIFY(!cw.winKey().isOpen());
+        QCOMPARE(run.dialogs.asked.size(), asked);
     }
 };
 

@@ -169,6 +169,18 @@ void PhoneControl::setLineOverride(KeyLine* line)
     PhoneSetup();
 }
 
+void PhoneControl::releaseSerialPort()
+{
+    if (!serialPtt)
+        return;
+    if (keyed)
+        setPtt(false);
+    unregisterKeyUp(serialSlot);
+    serialSlot = -1;
+    serialPtt->close();
+    serialPtt.reset();
+}
+
 void PhoneControl::closePorts()
 {
     unregisterKeyUp(serialSlot);
@@ -190,6 +202,8 @@ void PhoneControl::PhoneSetup()
     if (override)
         return;
     if (phone.portNumber() > 0 && phone.line != PttLine::Rig) {
+        if (beforeOpen)
+            beforeOpen(phone.portNumber());
         auto line = std::make_unique<SerialKeyLine>(std::make_unique<QtSerialLine>(registry, installFolder),
                                                     phone.line == PttLine::Dtr ? KeyPin::Dtr : KeyPin::Rts);
         QString reason;

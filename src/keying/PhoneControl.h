@@ -45,6 +45,9 @@ public:
     std::function<void(const QString&, StatusColour)> showStatus;
     std::function<bool()> setupVisible;
     std::function<void()> showSetup; // shown modally-alike when the port fails while hidden
+    // Runs before the PTT's serial port opens, so another keyer holding
+    // that port (the WinKeyer) lets it go.
+    std::function<void(int port)> beforeOpen;
 
     // Reads "wave2.txt" and opens the PTT port it names.
     void LoadPhoneSettings();
@@ -58,6 +61,9 @@ public:
     // operator. Port 0 and no parallel choice is no failure.
     void PhoneSetup();
     bool pttOpen() const { return serialPtt || parallelPtt || override; }
+    // Another keyer opens the PTT's serial port: it is let go, with the PTT
+    // dropped first. The next settings change or Done opens it again.
+    void releaseSerialPort();
     // Tests and the bench key a line of their own instead of a device
     // (nullptr: back to the devices).
     void setLineOverride(KeyLine* line);

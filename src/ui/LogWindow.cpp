@@ -160,6 +160,7 @@ LogWindow::LogWindow(AppContext& context, QWidget* parent) : QMainWindow(parent)
     cw = new LogWindowCw(app, *this);
     rtty = new LogWindowRtty(app, *this);
     phone = new LogWindowPhone(app, *this);
+    cw->sharePortWith(phone->control());
 
     setStatus(StartupPrompt);
     grid->paintAll(colourFromStored(app.prefs.remainingColour));

@@ -1,6 +1,7 @@
 #include "ui/LogWindowCw.h"
 
 #include "keying/CwControl.h"
+#include "keying/PhoneControl.h"
 #include "log/ContactEntry.h"
 #include "log/KeyDispatch.h"
 #include "ui/AppContext.h"
@@ -123,6 +124,18 @@ void LogWindowCw::setUpWinKey(AppContext& app)
 }
 
 LogWindowCw::~LogWindowCw() = default;
+
+void LogWindowCw::sharePortWith(PhoneControl& phone)
+{
+    winKeyer->beforeOpen = [this, &phone] {
+        if (phone.settings().line != PttLine::Rig && phone.settings().portNumber() == winKeyer->settings().port)
+            phone.releaseSerialPort();
+    };
+    phone.beforeOpen = [this](int port) {
+        if (winKeyer->isOpen() && winKeyer->settings().port == port)
+            winKeyer->close();
+    };
+}
 
 bool LogWindowCw::allowClose()
 {

@@ -12,6 +12,7 @@ class CwControl;
 class CwSetupWindow;
 class CwStringsWindow;
 class LogWindow;
+class PhoneControl;
 class RigKeyer;
 class WinKeyer;
 class WinKeyWindow;
@@ -34,6 +35,10 @@ public:
 
     void showSetup();
     void showStrings();
+
+    // The WinKeyer and the voice keyer's PTT may be set to one serial
+    // port: whichever opens it takes it from the other.
+    void sharePortWith(PhoneControl& phone);
 
 private:
     void setUpWinKey(AppContext& app);
