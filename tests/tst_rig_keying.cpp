@@ -316,7 +316,8 @@ private slots:
 
         // At 40 WPM a unit is 30 ms: "CQ" 30 units, " TEST" 28, " DE" 18,
         // " K1ABC" 70, " K" 16: 162 units, 4860 ms.
-        QVERIFY2(took > 4800 && took < 5800, qPrintable(QString::number(took)));
+        // Never early; late only by what a busy machine holds timers off.
+        QVERIFY2(took > 4800 && took < 7500, qPrintable(QString::number(took)));
         // Each word goes shortly before the radio ends the last one: "b TEST"
         // after the C of CQ was keyed, "b K" after the B of K1ABC.
         QVERIFY(relay.firstAt("b TEST") > k.sentAt[0]);
@@ -602,7 +603,7 @@ private slots:
         t.start();
         k.cw.FKeyCW(KeyF1 + 1);
         k.cw.FKeyCW(KeyF1 + 1);
-        QVERIFY(t.elapsed() < 200);
+        QVERIFY(t.elapsed() < 1000); // no wait for the daemon's reply time-out
         QVERIFY(!k.cw.CWSending());
         QCOMPARE(k.radio.note(), RigNoAnswerText);
         QCOMPARE(notes.size(), 1); // said once, not per key
